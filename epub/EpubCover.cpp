@@ -1,0 +1,4 @@
+#include "epub/EpubCover.h"
+
+// Placeholder until EPUB discovery lands.
+TBytes ExtractEpubCover(TZipFile&) { return TBytes(); }

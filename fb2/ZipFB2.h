@@ -1,0 +1,16 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/Stream.h"
+#include "fb2/XMLDocument.h"
+#include "zip/ZipFile.h"
+
+// Whether a ".zip" archive name may hold a FictionBook book: it ends in "fb2.zip".
+bool PassesFB2ZipFilter(const std::u16string& AccessPath);
+
+// The document of the archive's first ".fb2" entry, its text set but not yet
+// parsed, or nullptr. EntryStream receives the entry stream, which the caller
+// releases together with the archive.
+IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& EntryStream);

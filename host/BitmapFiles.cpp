@@ -1,0 +1,115 @@
+#include "host/BitmapFiles.h"
+
+#include <png.h>
+
+#include <cstring>
+
+uint32_t PixelRGB(const TBitmapData& Bitmap, int32_t X, int32_t Y)
+{
+    const size_t Stride = platform::DibStride(Bitmap.Width, Bitmap.BitCount);
+    const uint8_t* Row = Bitmap.Bits.data() + static_cast<size_t>(Bitmap.Height - 1 - Y) * Stride;
+    auto Palette = [&](unsigned Index) -> uint32_t {
+        return Index < Bitmap.ColorTable.size() ? Bitmap.ColorTable[Index] & 0xFFFFFF : 0;
+    };
+    switch (Bitmap.BitCount) {
+    case 1: return Palette((Row[X / 8] >> (7 - X % 8)) & 1);
+    case 4: return Palette((Row[X / 2] >> (X % 2 ? 0 : 4)) & 0xF);
+    case 8: return Palette(Row[X]);
+    case 24: {
+        const uint8_t* P = Row + X * 3;
+        return static_cast<uint32_t>(P[2]) << 16 | static_cast<uint32_t>(P[1]) << 8 | P[0];
+    }
+    case 32: {
+        const uint8_t* P = Row + X * 4;
+        return static_cast<uint32_t>(P[2]) << 16 | static_cast<uint32_t>(P[1]) << 8 | P[0];
+    }
+    default: return 0;
+    }
+}
+
+namespace {
+
+void AppendToVector(png_structp Png, png_bytep Data, png_size_t Length)
+{
+    auto* Out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(Png));
+    Out->insert(Out->end(), Data, Data + Length);
+}
+
+// libpng reports errors by longjmp: nothing with a destructor lives between
+// setjmp and the library calls here.
+bool WritePngRows(std::vector<uint8_t>* Out, png_bytepp Rows, uint32_t Width, uint32_t Height)
+{
+    png_structp Png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!Png)
+        return false;
+    png_infop Info = png_create_info_struct(Png);
+    if (!Info || setjmp(png_jmpbuf(Png))) {
+        png_destroy_write_struct(&Png, &Info);
+        return false;
+    }
+    png_set_write_fn(Png, Out, AppendToVector, nullptr);
+    png_set_IHDR(Png, Info, Width, Height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(Png, Info);
+    png_write_image(Png, Rows);
+    png_write_end(Png, Info);
+    png_destroy_write_struct(&Png, &Info);
+    return true;
+}
+
+void PutLE(std::vector<uint8_t>& Out, uint32_t Value, int Bytes)
+{
+    for (int I = 0; I < Bytes; ++I)
+        Out.push_back(static_cast<uint8_t>(Value >> (8 * I)));
+}
+
+}
+
+std::vector<uint8_t> EncodePng(const TBitmapData& Bitmap)
+{
+    const size_t Width = static_cast<size_t>(Bitmap.Width);
+    std::vector<uint8_t> Pixels(Width * static_cast<size_t>(Bitmap.Height) * 3);
+    std::vector<png_bytep> Rows(static_cast<size_t>(Bitmap.Height));
+    for (int32_t Y = 0; Y < Bitmap.Height; ++Y) {
+        uint8_t* Row = Pixels.data() + static_cast<size_t>(Y) * Width * 3;
+        Rows[static_cast<size_t>(Y)] = Row;
+        for (int32_t X = 0; X < Bitmap.Width; ++X) {
+            const uint32_t RGB = PixelRGB(Bitmap, X, Y);
+            Row[X * 3] = static_cast<uint8_t>(RGB >> 16);
+            Row[X * 3 + 1] = static_cast<uint8_t>(RGB >> 8);
+            Row[X * 3 + 2] = static_cast<uint8_t>(RGB);
+        }
+    }
+    std::vector<uint8_t> Out;
+    if (!WritePngRows(&Out, Rows.data(), static_cast<uint32_t>(Bitmap.Width), static_cast<uint32_t>(Bitmap.Height)))
+        Out.clear();
+    return Out;
+}
+
+std::vector<uint8_t> EncodeBmp(const TBitmapData& Bitmap)
+{
+    constexpr uint32_t FileHeaderSize = 14, InfoHeaderSize = 40;
+    const uint32_t TableSize = static_cast<uint32_t>(Bitmap.ColorTable.size()) * 4;
+    const uint32_t DataOffset = FileHeaderSize + InfoHeaderSize + TableSize;
+    std::vector<uint8_t> Out;
+    Out.push_back('B');
+    Out.push_back('M');
+    PutLE(Out, DataOffset + static_cast<uint32_t>(Bitmap.Bits.size()), 4); // file size
+    PutLE(Out, 0, 4);                                                      // reserved
+    PutLE(Out, DataOffset, 4);                                             // offset of the pixels
+    PutLE(Out, InfoHeaderSize, 4);
+    PutLE(Out, static_cast<uint32_t>(Bitmap.Width), 4);
+    PutLE(Out, static_cast<uint32_t>(Bitmap.Height), 4);                   // positive: bottom-up
+    PutLE(Out, 1, 2);                                                      // planes
+    PutLE(Out, static_cast<uint32_t>(Bitmap.BitCount), 2);
+    PutLE(Out, 0, 4);                                                      // BI_RGB
+    PutLE(Out, static_cast<uint32_t>(Bitmap.Bits.size()), 4);
+    PutLE(Out, 2835, 4);                                                   // 72 dpi
+    PutLE(Out, 2835, 4);
+    PutLE(Out, static_cast<uint32_t>(Bitmap.ColorTable.size()), 4);       // colours used
+    PutLE(Out, 0, 4);                                                      // important colours
+    for (uint32_t Color : Bitmap.ColorTable)
+        PutLE(Out, Color & 0xFFFFFF, 4);
+    Out.insert(Out.end(), Bitmap.Bits.begin(), Bitmap.Bits.end());
+    return Out;
+}

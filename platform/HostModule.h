@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Dib.h"
+
+// What a host program needs from the system: its own arguments, loading a
+// plugin module, and reading and freeing the bitmaps the plugin returns.
+namespace platform {
+
+std::vector<std::u16string> CommandLineArguments(int argc, char** argv);
+// The folder of the running program, with a trailing separator.
+std::u16string ProgramDirectory();
+// Name of the plugin module as the build makes it.
+std::u16string PluginModuleName();
+
+class TLoadedModule {
+public:
+    TLoadedModule() = default;
+    TLoadedModule(const TLoadedModule&) = delete;
+    TLoadedModule& operator=(const TLoadedModule&) = delete;
+    ~TLoadedModule();
+
+    bool Load(const std::u16string& FileName, std::string& ErrorText);
+    void* Proc(const char* Name) const;
+
+    // The pixels and colour table of a bitmap the module returned.
+    struct TBitmapData {
+        int32_t Width = 0;
+        int32_t Height = 0;
+        int BitCount = 0;
+        std::vector<uint32_t> ColorTable;
+        std::vector<uint8_t> Bits; // bottom-up rows, DibStride bytes each
+    };
+    bool ReadBitmap(TBitmapHandle Bitmap, TBitmapData& Data) const;
+    bool DeleteBitmap(TBitmapHandle Bitmap) const;
+
+private:
+    void* FModule = nullptr;
+};
+
+}

@@ -1,0 +1,76 @@
+#include "platform/HostModule.h"
+
+#include <climits>
+#include <cstring>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include "platform/CodePages.h"
+#include "platform/posix/PosixDib.h"
+
+namespace platform {
+
+std::vector<std::u16string> CommandLineArguments(int argc, char** argv)
+{
+    std::vector<std::u16string> Arguments;
+    for (int I = 0; I < argc; ++I)
+        Arguments.push_back(MultiByteToWide(cpUtf8, argv[I], std::strlen(argv[I])));
+    return Arguments;
+}
+
+std::u16string ProgramDirectory()
+{
+    char Path[PATH_MAX];
+    const ssize_t Length = ::readlink("/proc/self/exe", Path, sizeof Path - 1);
+    if (Length <= 0)
+        return u"./";
+    std::u16string Name = MultiByteToWide(cpUtf8, Path, static_cast<size_t>(Length));
+    return Name.substr(0, Name.rfind(u'/') + 1);
+}
+
+std::u16string PluginModuleName() { return u"brisleaf.so"; }
+
+TLoadedModule::~TLoadedModule()
+{
+    if (FModule)
+        ::dlclose(FModule);
+}
+
+bool TLoadedModule::Load(const std::u16string& FileName, std::string& ErrorText)
+{
+    std::string Path = WideToMultiByte(cpUtf8, FileName);
+    // dlopen searches the library path for a bare name; a host means the file.
+    if (Path.find('/') == std::string::npos)
+        Path = "./" + Path;
+    FModule = ::dlopen(Path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!FModule) {
+        const char* Error = ::dlerror();
+        ErrorText = Error ? Error : "cannot load module";
+        return false;
+    }
+    return true;
+}
+
+void* TLoadedModule::Proc(const char* Name) const { return FModule ? ::dlsym(FModule, Name) : nullptr; }
+
+bool TLoadedModule::ReadBitmap(TBitmapHandle Bitmap, TBitmapData& Data) const
+{
+    auto GetObject = reinterpret_cast<TBrisleafGetObject>(Proc("BrisleafGetObject"));
+    BrisleafDibSection Section;
+    if (!GetObject || GetObject(Bitmap, sizeof Section, &Section) != sizeof Section)
+        return false;
+    Data.Width = Section.Width;
+    Data.Height = Section.Height;
+    Data.BitCount = Section.BitCount;
+    Data.ColorTable.assign(Section.ColorTable, Section.ColorTable + Section.ColorCount);
+    Data.Bits.assign(Section.Bits, Section.Bits + static_cast<size_t>(Section.Stride) * static_cast<size_t>(Section.Height));
+    return true;
+}
+
+bool TLoadedModule::DeleteBitmap(TBitmapHandle Bitmap) const
+{
+    auto DeleteObject = reinterpret_cast<TBrisleafDeleteObject>(Proc("BrisleafDeleteObject"));
+    return DeleteObject && DeleteObject(Bitmap) != 0;
+}
+
+}

@@ -1,0 +1,29 @@
+#include "plugin/Settings.h"
+
+#include "core/Strings.h"
+#include "platform/IniFile.h"
+#include "platform/ModuleInfo.h"
+
+namespace {
+
+bool ReadFlag(const std::u16string& ModuleFileName, const std::u16string& Key)
+{
+    return platform::ReadIniString(SettingsFileName(ModuleFileName), u"brisleaf", Key, u"0") == u"1";
+}
+
+// Written while the module loads, before any export can run; read-only after.
+const TPluginSettings LoadedSettings = ReadPluginSettings(platform::ModuleFileName());
+
+}
+
+std::u16string SettingsFileName(const std::u16string& ModuleFileName) { return ChangeFileExt(ModuleFileName, u".ini"); }
+
+TPluginSettings ReadPluginSettings(const std::u16string& ModuleFileName)
+{
+    TPluginSettings Settings;
+    Settings.RestrictToFB2ZIP = ReadFlag(ModuleFileName, u"RestrictToFB2ZIP");
+    Settings.MobiAllowFirstPic = ReadFlag(ModuleFileName, u"MobiAllowFirstPic");
+    return Settings;
+}
+
+const TPluginSettings& PluginSettings() { return LoadedSettings; }

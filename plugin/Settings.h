@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+struct TPluginSettings {
+    bool RestrictToFB2ZIP = false;
+    bool MobiAllowFirstPic = false;
+};
+
+// The settings file of a module: its file name with the extension ".ini".
+std::u16string SettingsFileName(const std::u16string& ModuleFileName);
+// Reads section "brisleaf" of the settings file beside the module.
+TPluginSettings ReadPluginSettings(const std::u16string& ModuleFileName);
+// The settings read once when this module was loaded.
+const TPluginSettings& PluginSettings();
