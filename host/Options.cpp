@@ -7,7 +7,13 @@
 #include "platform/CodePages.h"
 
 const char* const HostUsage =
-    "usage: brisleaf-thumb [-s N | --box WxH] [--plugin PATH] [--ansi] [--info] [--detect] INPUT [OUTPUT]\n";
+    "usage: brisleaf-thumb [-s N | --box WxH] [--plugin PATH] [--ansi] [--info] [--detect] INPUT [OUTPUT]\n"
+    "       brisleaf-thumb [-s N | --box WxH] [--plugin PATH] [-j N] -o FOLDER INPUT...\n"
+    "  -s N        fit into N x N pixels (default 128); --box takes WIDTHxHEIGHT\n"
+    "  OUTPUT      .png (RGB) or .bmp (the bitmap as returned)\n"
+    "  -o FOLDER   thumbnail many books (folders are searched for books) into FOLDER/NAME.png\n"
+    "  -j N        books thumbnailed at once (default: one per processor)\n"
+    "exit status: 0 a thumbnail was made, 1 the book has no cover, 2 usage or I/O error\n";
 
 namespace {
 
@@ -62,6 +68,18 @@ bool ParseHostOptions(const std::vector<std::u16string>& Arguments, THostOptions
                 Error = "--box takes WIDTHxHEIGHT";
                 return false;
             }
+        } else if (Argument == u"-o" || Argument == u"--output-dir") {
+            if (!NextValue(Options.OutputDir))
+                return false;
+        } else if (Argument == u"-j" || Argument == u"--jobs") {
+            int32_t Jobs;
+            if (!NextValue(Value))
+                return false;
+            if (!ParseInt32(Narrow(Value), Jobs) || Jobs < 1 || Jobs > 256) {
+                Error = "-j takes a number from 1 to 256";
+                return false;
+            }
+            Options.Jobs = static_cast<unsigned>(Jobs);
         } else if (Argument == u"--plugin") {
             if (!NextValue(Options.Plugin))
                 return false;
@@ -80,11 +98,19 @@ bool ParseHostOptions(const std::vector<std::u16string>& Arguments, THostOptions
     }
     if (Options.Detect && Positional.empty())
         return true;
-    if (Positional.empty() || Positional.size() > 2) {
-        Error = Positional.empty() ? "no INPUT given" : "too many arguments";
+    if (Positional.empty()) {
+        Error = "no INPUT given";
         return false;
     }
-    Options.Input = Positional[0];
+    if (!Options.OutputDir.empty()) {
+        Options.Inputs = Positional;
+        return true;
+    }
+    if (Positional.size() > 2) {
+        Error = "too many arguments (use -o FOLDER for many books)";
+        return false;
+    }
+    Options.Inputs = {Positional[0]};
     if (Positional.size() == 2)
         Options.Output = Positional[1];
     return true;

@@ -11,8 +11,10 @@ struct THostOptions {
     bool Ansi = false;
     bool Info = false;
     bool Detect = false;
-    std::u16string Input;
-    std::u16string Output;  // empty: no file written
+    std::vector<std::u16string> Inputs;
+    std::u16string Output;     // one input: the file written, empty for none
+    std::u16string OutputDir;  // many inputs: the folder that receives the PNGs
+    unsigned Jobs = 0;         // 0: one per processor
 };
 
 // Parses the arguments after the program name. Returns false with a message

@@ -1,15 +1,12 @@
 // brisleaf-thumb: loads the plugin module as a file manager does, asks it for
-// one preview and writes the bitmap it returns.
+// previews and writes the bitmaps it returns.
 #include <cstdio>
 #include <string>
 
-#include "core/Strings.h"
-#include "host/BitmapFiles.h"
+#include "host/Batch.h"
 #include "host/Options.h"
-#include "platform/CodePages.h"
-#include "platform/Files.h"
+#include "host/Thumbnailer.h"
 #include "platform/HostModule.h"
-#include "plugin/Exports.h"
 
 namespace {
 
@@ -19,31 +16,6 @@ int Fail(const std::string& Message)
 {
     std::fprintf(stderr, "brisleaf-thumb: %s\n", Message.c_str());
     return ExitError;
-}
-
-std::string Narrow(const std::u16string& Text) { return platform::WideToMultiByte(platform::cpUtf8, Text); }
-
-int WriteOutput(const THostOptions& Options, const TBitmapData& Bitmap)
-{
-    if (Options.Output.empty())
-        return ExitBitmap;
-    const std::u16string Extension = [&] {
-        std::u16string Ext = ExtractFileExt(Options.Output);
-        for (char16_t& C : Ext)
-            C = AsciiLower(C);
-        return Ext;
-    }();
-    std::vector<uint8_t> File;
-    if (Extension == u".png")
-        File = EncodePng(Bitmap);
-    else if (Extension == u".bmp")
-        File = EncodeBmp(Bitmap);
-    else
-        return Fail("OUTPUT must end in .png or .bmp");
-    std::string Error;
-    if (File.empty() || !platform::WriteWholeFile(Options.Output, File, Error))
-        return Fail("cannot write " + Narrow(Options.Output) + ": " + Error);
-    return ExitBitmap;
 }
 
 }
@@ -60,45 +32,27 @@ int main(int argc, char** argv)
         return ExitError;
     }
 
-    const std::u16string PluginPath =
-        Options.Plugin.empty() ? platform::ProgramDirectory() + platform::PluginModuleName() : Options.Plugin;
-    platform::TLoadedModule Plugin;
-    if (!Plugin.Load(PluginPath, Error))
-        return Fail("cannot load " + Narrow(PluginPath) + ": " + Error);
+    TThumbnailer Thumbnailer;
+    if (!Thumbnailer.Load(Options.Plugin.empty() ? DefaultPluginPath() : Options.Plugin, Error))
+        return Fail(Error);
 
     if (Options.Detect) {
-        auto Detect = reinterpret_cast<TListGetDetectString>(Plugin.Proc("ListGetDetectString"));
-        if (!Detect)
-            return Fail("the plugin has no ListGetDetectString");
         char Buffer[1024] = {};
-        std::printf("%s\n", Detect(Buffer, sizeof Buffer));
+        std::printf("%s\n", Thumbnailer.DetectString(Buffer, sizeof Buffer));
         return ExitBitmap;
     }
+    if (!Options.OutputDir.empty())
+        return RunBatch(Thumbnailer, Options);
 
-    // A file manager passes full paths.
-    std::u16string Input = platform::FullPathName(Options.Input);
-    platform::TBitmapHandle Bitmap = nullptr;
-    if (Options.Ansi) {
-        auto Preview = reinterpret_cast<TListGetPreviewBitmap>(Plugin.Proc("ListGetPreviewBitmap"));
-        if (!Preview)
-            return Fail("the plugin has no ListGetPreviewBitmap");
-        std::string AnsiName = platform::WideToMultiByte(platform::cpAnsi, Input);
-        Bitmap = Preview(AnsiName.data(), Options.Width, Options.Height, nullptr, 0);
-    } else {
-        auto Preview = reinterpret_cast<TListGetPreviewBitmapW>(Plugin.Proc("ListGetPreviewBitmapW"));
-        if (!Preview)
-            return Fail("the plugin has no ListGetPreviewBitmapW");
-        Bitmap = Preview(Input.data(), Options.Width, Options.Height, nullptr, 0);
+    TBitmapData Bitmap;
+    switch (Thumbnailer.Make(Options.Inputs[0], Options.Width, Options.Height, Options.Ansi, Bitmap, Error)) {
+    case TThumbnailer::trNoCover: return ExitNoBitmap;
+    case TThumbnailer::trFailed: return Fail(Error);
+    case TThumbnailer::trMade: break;
     }
-    if (!Bitmap)
-        return ExitNoBitmap;
-
-    TBitmapData Data;
-    const bool Read = Plugin.ReadBitmap(Bitmap, Data);
-    Plugin.DeleteBitmap(Bitmap);
-    if (!Read)
-        return Fail("the plugin returned a handle that is not a DIB section");
     if (Options.Info)
-        std::printf("%d %d %d\n", Data.Width, Data.Height, Data.BitCount);
-    return WriteOutput(Options, Data);
+        std::printf("%d %d %d\n", Bitmap.Width, Bitmap.Height, Bitmap.BitCount);
+    if (!Options.Output.empty() && !WriteBitmapFile(Options.Output, Bitmap, Error))
+        return Fail(Error);
+    return ExitBitmap;
 }

@@ -15,6 +15,8 @@ std::vector<std::u16string> CommandLineArguments(int argc, char** argv);
 std::u16string ProgramDirectory();
 // Name of the plugin module as the build makes it.
 std::u16string PluginModuleName();
+// Whether standard error is a terminal, where a progress line may be drawn.
+bool StandardErrorIsTerminal();
 
 class TLoadedModule {
 public:

@@ -30,6 +30,8 @@ std::u16string ProgramDirectory()
 
 std::u16string PluginModuleName() { return u"brisleaf.so"; }
 
+bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
 TLoadedModule::~TLoadedModule()
 {
     if (FModule)

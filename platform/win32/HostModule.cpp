@@ -31,6 +31,12 @@ std::u16string ProgramDirectory()
 
 std::u16string PluginModuleName() { return u"brisleaf.dll"; }
 
+bool StandardErrorIsTerminal()
+{
+    DWORD Mode;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &Mode) != 0;
+}
+
 TLoadedModule::~TLoadedModule()
 {
     if (FModule)

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "host/BitmapFiles.h"
+
+namespace {
+
+TBitmapData Make(int32_t Width, int32_t Height, int BitCount)
+{
+    TBitmapData Bitmap;
+    Bitmap.Width = Width;
+    Bitmap.Height = Height;
+    Bitmap.BitCount = BitCount;
+    Bitmap.Bits.assign(platform::DibStride(Width, BitCount) * static_cast<size_t>(Height), 0);
+    return Bitmap;
+}
+
+TEST(BitmapFiles, PixelsAreReadTopDownFromBottomUpRows)
+{
+    TBitmapData Bitmap = Make(2, 2, 24);
+    // The last row in memory is the top row of the picture.
+    const size_t Stride = platform::DibStride(2, 24);
+    Bitmap.Bits[Stride + 0] = 0x30; // top-left blue
+    Bitmap.Bits[Stride + 1] = 0x20;
+    Bitmap.Bits[Stride + 2] = 0x10; // red
+    EXPECT_EQ(PixelRGB(Bitmap, 0, 0), 0x102030u);
+    EXPECT_EQ(PixelRGB(Bitmap, 0, 1), 0u);
+}
+
+TEST(BitmapFiles, PaletteFormatsUseTheirTable)
+{
+    TBitmapData One = Make(9, 1, 1);
+    One.ColorTable = {0x000000, 0xFFFFFF};
+    One.Bits[1] = 0x80; // pixel 8
+    EXPECT_EQ(PixelRGB(One, 8, 0), 0xFFFFFFu);
+    EXPECT_EQ(PixelRGB(One, 7, 0), 0u);
+
+    TBitmapData Four = Make(3, 1, 4);
+    Four.ColorTable.assign(16, 0);
+    Four.ColorTable[5] = 0x123456;
+    Four.Bits[1] = 0x50; // pixel 2: high nibble
+    EXPECT_EQ(PixelRGB(Four, 2, 0), 0x123456u);
+
+    TBitmapData Eight = Make(1, 1, 8);
+    Eight.ColorTable = {0x111111};
+    Eight.Bits[0] = 200; // outside the table: black, not out of bounds
+    EXPECT_EQ(PixelRGB(Eight, 0, 0), 0u);
+}
+
+TEST(BitmapFiles, BmpKeepsDepthAndColourTable)
+{
+    TBitmapData Bitmap = Make(3, 2, 8);
+    Bitmap.ColorTable = {0x000000, 0xFF0000, 0x00FF00};
+    const std::vector<uint8_t> File = EncodeBmp(Bitmap);
+    ASSERT_EQ(File.size(), 14u + 40u + 12u + Bitmap.Bits.size());
+    EXPECT_EQ(File[0], 'B');
+    EXPECT_EQ(File[28], 8);        // bits per pixel
+    EXPECT_EQ(File[46], 3);        // colours used
+    EXPECT_EQ(File[10], 14 + 40 + 12); // pixel data offset
+    EXPECT_EQ(File[54 + 4 + 2], 0xFF);  // second entry, red byte
+}
+
+TEST(BitmapFiles, PngIsAnRgbPng)
+{
+    const std::vector<uint8_t> File = EncodePng(Make(5, 3, 32));
+    ASSERT_GT(File.size(), 33u);
+    EXPECT_EQ(std::string(File.begin() + 1, File.begin() + 4), "PNG");
+    EXPECT_EQ(File[16 + 3], 5);  // width
+    EXPECT_EQ(File[20 + 3], 3);  // height
+    EXPECT_EQ(File[24], 8);      // bit depth
+    EXPECT_EQ(File[25], 2);      // colour type RGB
+}
+
+}
