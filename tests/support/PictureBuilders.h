@@ -1,0 +1,78 @@
+#pragma once
+
+// Builders of picture files for the render tests: JPEG, PNG and GIF through
+// the libraries' encoders, BMP written by hand.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "core/Types.h"
+
+// Component values of pixel (X, Y), Y from the top.
+using TSampleFunction = std::function<void(int32_t X, int32_t Y, uint8_t* Components)>;
+
+struct TJpegSpec {
+    int32_t Width = 16;
+    int32_t Height = 16;
+    int Components = 3; // 1 grey, 3 RGB (stored as YCbCr), 4 CMYK
+    TSampleFunction Sample;
+    int Quality = 95;
+    bool Progressive = false;
+};
+TBytes EncodeJpeg(const TJpegSpec& Spec);
+
+struct TPngSpec {
+    int32_t Width = 4;
+    int32_t Height = 4;
+    int ColourType = 2; // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA
+    int BitDepth = 8;
+    bool Interlaced = false;
+    // Width x Height x channels samples, rows top-down, each below 2^BitDepth.
+    std::vector<uint16_t> Samples;
+    std::vector<uint32_t> Palette; // 0x00RRGGBB
+    std::vector<uint8_t> PaletteAlpha; // tRNS of a palette picture
+    std::optional<uint16_t> KeyGrey; // tRNS of a grey picture
+    std::optional<uint32_t> Gamma; // gAMA in units of 1/100000
+};
+TBytes EncodePng(const TPngSpec& Spec);
+// Samples per pixel of a PNG colour type.
+int PngChannels(int ColourType);
+
+struct TGifFrameSpec {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    bool Interlaced = false;
+    std::vector<uint32_t> LocalColours; // none: the global table
+    int TransparentIndex = -1;
+    std::vector<uint8_t> Pixels; // Width x Height indexes, rows top-down
+};
+struct TGifSpec {
+    int ScreenWidth = 0;
+    int ScreenHeight = 0;
+    std::vector<uint32_t> GlobalColours; // none: no global table
+    int BackgroundIndex = 0;
+    std::vector<TGifFrameSpec> Frames;
+};
+TBytes EncodeGif(const TGifSpec& Spec);
+
+enum class TBmpHeader { Core12, Info40, V4 };
+struct TBmpSpec {
+    TBmpHeader Header = TBmpHeader::Info40;
+    int32_t Width = 4;
+    int32_t Height = 4; // negative: rows top-down
+    int BitCount = 24;
+    uint32_t Compression = 0; // 0 RGB, 1 RLE8, 2 RLE4, 3 bit fields
+    std::vector<uint32_t> Colours; // 0x00RRGGBB
+    uint32_t Masks[3] = {0, 0, 0}; // red, green, blue, for bit fields
+    TBytes Pixels; // as stored in the file
+    uint32_t ImageSize = 0;
+};
+TBytes WriteBmp(const TBmpSpec& Spec);
+// The stored rows of a picture: BitCount bits per pixel from Index(X, Y)
+// (indexes) or Bgr(X, Y) (24/32 bits), rows padded to 4 bytes, bottom-up
+// unless TopDown.
+TBytes PackBmpRows(int32_t Width, int32_t Height, int BitCount, bool TopDown,
+                   const std::function<uint32_t(int32_t X, int32_t Y)>& Value);
