@@ -1,6 +1,123 @@
 #include "fb2/XMLDocument.h"
 
-// Placeholder until the XML service lands: documents cannot be made.
-IXMLDocument NewXMLDocument() { return nullptr; }
-IXMLDocument OpenXMLDocument(const std::u16string&) { return nullptr; }
-void SetXMLTextFromStream(const IXMLDocument&, TStream&) {}
+#include <utility>
+
+#include "core/FileStream.h"
+#include "fb2/XMLText.h"
+#include "fb2/XMLWellFormed.h"
+
+namespace {
+
+// Escapes are left to CompleteParsedDocument, which refuses undeclared
+// entities instead of keeping them as text. Whitespace-only text is dropped
+// (no parse_ws_pcdata).
+constexpr unsigned ParseFlags = pugi::parse_cdata | pugi::parse_wconv_attribute | pugi::parse_eol |
+                                pugi::parse_doctype | pugi::parse_pi | pugi::parse_comments |
+                                pugi::parse_declaration;
+
+}
+
+void TXMLDocument::Clear()
+{
+    FDocument.reset();
+    FPendingText = TXMLBuffer();
+    FParseFailure.clear();
+    FActive = false;
+}
+
+void TXMLDocument::Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding)
+{
+    Clear();
+    const size_t Size = Buffer.Size();
+    // The parser owns the block from here on, also when it fails, and parses
+    // it in place unless it has to convert its encoding.
+    const pugi::xml_parse_result Result =
+        FDocument.load_buffer_inplace_own(Size ? Buffer.Release() : nullptr, Size, ParseFlags, Encoding);
+    if (!Result) {
+        FDocument.reset();
+        throw EDOMParseError(std::string(Result.description()) + " at offset " + std::to_string(Result.offset));
+    }
+    try {
+        CompleteParsedDocument(FDocument);
+    } catch (...) {
+        FDocument.reset();
+        throw;
+    }
+    FActive = true;
+}
+
+void TXMLDocument::LoadFromFile(const std::u16string& FileName)
+{
+    TFileStream File(FileName, fsShareDenyWrite);
+    LoadFromStream(File);
+}
+
+void TXMLDocument::LoadFromStream(TStream& Stream)
+{
+    Clear();
+    Stream.SetPosition(0);
+    Parse(ReadStreamToEnd(Stream), pugi::encoding_auto);
+}
+
+void TXMLDocument::SetXMLFromStream(TStream& Stream)
+{
+    TXMLBuffer Bytes = ReadStreamToEnd(Stream);
+    TXMLBuffer Text = DecodeXMLText(Bytes);
+    Bytes = TXMLBuffer();
+    Clear();
+    FPendingText = std::move(Text);
+}
+
+void TXMLDocument::Activate()
+{
+    if (FActive)
+        return;
+    // Text that failed to parse stays pending, and fails again.
+    if (!FParseFailure.empty())
+        throw EDOMParseError(FParseFailure);
+    if (FPendingText.Empty()) {
+        // Nothing to parse: the document stays empty.
+        FPendingText = TXMLBuffer();
+        FActive = true;
+        return;
+    }
+    // The text is UTF-8 already; an encoding its declaration names is ignored.
+    try {
+        Parse(std::move(FPendingText), pugi::encoding_utf8);
+    } catch (const EDOMParseError& Error) {
+        FParseFailure = Error.Message();
+        throw;
+    }
+}
+
+IXMLNodeList TXMLDocument::ChildNodes()
+{
+    Activate();
+    return IXMLNodeList(shared_from_this(), IXMLNodeList::lkTopLevel, FDocument);
+}
+
+IXMLNode TXMLDocument::DocumentElement()
+{
+    Activate();
+    pugi::xml_node Root = FDocument.document_element();
+    if (!Root)
+        return IXMLNode();
+    return IXMLNode(shared_from_this(), Root);
+}
+
+IXMLDocument NewXMLDocument()
+{
+    return std::make_shared<TXMLDocument>();
+}
+
+IXMLDocument OpenXMLDocument(const std::u16string& FileName)
+{
+    IXMLDocument Document = NewXMLDocument();
+    Document->LoadFromFile(FileName);
+    return Document;
+}
+
+void SetXMLTextFromStream(const IXMLDocument& Document, TStream& Stream)
+{
+    Document->SetXMLFromStream(Stream);
+}

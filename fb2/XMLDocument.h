@@ -3,13 +3,75 @@
 #include <memory>
 #include <string>
 
-#include "core/Stream.h"
+#include <pugixml.hpp>
 
-// The XML document service. A document is a reference-counted handle.
-class TXMLDocument;
+#include "core/Exceptions.h"
+#include "core/Stream.h"
+#include "fb2/XMLBuffer.h"
+#include "fb2/XMLNode.h"
+
+BRISLEAF_EXCEPTION(EXMLDocError, Exception);
+// The text is not a well-formed document; the message says why.
+BRISLEAF_EXCEPTION(EDOMParseError, EXMLDocError);
+
+enum TXMLDocOption : unsigned {
+    doNodeAutoCreate = 1u << 0,
+    doAttrNull = 1u << 1,
+    doAutoPrefix = 1u << 2,
+    doNamespaceDecl = 1u << 3,
+};
+using TXMLDocOptions = unsigned;
+constexpr TXMLDocOptions DefaultXMLDocOptions = doNodeAutoCreate | doAttrNull | doAutoPrefix | doNamespaceDecl;
+
+// The XML document service. A document is shared through IXMLDocument
+// handles, and every node taken from it holds one too.
+//
+// No DTD is ever read and no entity expanded beyond the predefined ones and
+// character references; a reference to an undeclared entity makes the text
+// not well-formed. Whitespace-only text is dropped.
+class TXMLDocument : public std::enable_shared_from_this<TXMLDocument> {
+public:
+    TXMLDocument() = default;
+    TXMLDocument(const TXMLDocument&) = delete;
+    TXMLDocument& operator=(const TXMLDocument&) = delete;
+
+    TXMLDocOptions Options() const { return FOptions; }
+    void SetOptions(TXMLDocOptions Options) { FOptions = Options; }
+
+    // Reads and parses a file at once; the encoding comes from its byte-order
+    // mark or XML declaration.
+    void LoadFromFile(const std::u16string& FileName);
+    // Drops any previous content, rewinds Stream and parses its bytes as a file.
+    void LoadFromStream(TStream& Stream);
+    // Drops any previous content and takes every byte of Stream from its
+    // position to its end as the document's text: UTF-8, UTF-16LE or UTF-16BE
+    // by byte-order mark, else the ANSI code page, up to the first NUL. The
+    // text is parsed on activation; its XML declaration's encoding is ignored.
+    void SetXMLFromStream(TStream& Stream);
+
+    // Parses pending text; nothing once parsed or with nothing pending.
+    void Activate();
+    bool Active() const { return FActive; }
+
+    // The top-level nodes in document order (activates the document).
+    IXMLNodeList ChildNodes();
+    // The root element, or none.
+    IXMLNode DocumentElement();
+
+private:
+    void Clear();
+    void Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding);
+
+    TXMLDocOptions FOptions = DefaultXMLDocOptions;
+    pugi::xml_document FDocument;
+    TXMLBuffer FPendingText;
+    std::string FParseFailure;
+    bool FActive = false;
+};
+
 using IXMLDocument = std::shared_ptr<TXMLDocument>;
 
-// A new empty document.
+// A new empty document with the default options.
 IXMLDocument NewXMLDocument();
 // A document read and parsed from a file at once; raises when it cannot.
 IXMLDocument OpenXMLDocument(const std::u16string& FileName);

@@ -1,0 +1,102 @@
+#include "fb2/XMLBuffer.h"
+
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include <pugixml.hpp>
+
+namespace {
+
+// What a stream's claimed size may make us allocate before its bytes arrive.
+constexpr size_t MaxTrustedSize = size_t(64) << 20;
+constexpr size_t MinCapacity = 4096;
+
+}
+
+TXMLBuffer::TXMLBuffer(size_t Capacity)
+{
+    Reserve(Capacity);
+}
+
+TXMLBuffer::~TXMLBuffer()
+{
+    if (FData)
+        pugi::get_memory_deallocation_function()(FData);
+}
+
+TXMLBuffer::TXMLBuffer(TXMLBuffer&& Other) noexcept
+    : FData(std::exchange(Other.FData, nullptr)), FSize(std::exchange(Other.FSize, 0)),
+      FCapacity(std::exchange(Other.FCapacity, 0))
+{
+}
+
+TXMLBuffer& TXMLBuffer::operator=(TXMLBuffer&& Other) noexcept
+{
+    if (this != &Other) {
+        TXMLBuffer Gone(std::move(*this));
+        FData = std::exchange(Other.FData, nullptr);
+        FSize = std::exchange(Other.FSize, 0);
+        FCapacity = std::exchange(Other.FCapacity, 0);
+    }
+    return *this;
+}
+
+void TXMLBuffer::SetSize(size_t Size)
+{
+    if (Size > FCapacity)
+        Reserve(Size);
+    FSize = Size;
+}
+
+void TXMLBuffer::Reserve(size_t NewCapacity)
+{
+    if (NewCapacity <= FCapacity)
+        return;
+    auto* NewData = static_cast<char*>(pugi::get_memory_allocation_function()(NewCapacity));
+    if (!NewData)
+        throw std::bad_alloc();
+    if (FSize)
+        std::memcpy(NewData, FData, FSize);
+    if (FData)
+        pugi::get_memory_deallocation_function()(FData);
+    FData = NewData;
+    FCapacity = NewCapacity;
+}
+
+char* TXMLBuffer::Release()
+{
+    FSize = 0;
+    FCapacity = 0;
+    return std::exchange(FData, nullptr);
+}
+
+TXMLBuffer ReadStreamToEnd(TStream& Stream)
+{
+    const int64_t Claimed = Stream.Size() - Stream.Position();
+    size_t Expected = 0;
+    if (Claimed > 0)
+        Expected = static_cast<uint64_t>(Claimed) > MaxTrustedSize ? MaxTrustedSize : static_cast<size_t>(Claimed);
+    TXMLBuffer Buffer(Expected < MinCapacity ? MinCapacity : Expected);
+    for (;;) {
+        if (Buffer.Size() == Buffer.Capacity()) {
+            // A full buffer may hold the whole stream: probe before growing.
+            char Probe;
+            if (Stream.Read(&Probe, 1) <= 0)
+                break;
+            if (Buffer.Capacity() > SIZE_MAX / 2)
+                throw std::bad_alloc();
+            Buffer.Reserve(Buffer.Capacity() * 2);
+            Buffer.Data()[Buffer.Size()] = Probe;
+            Buffer.SetSize(Buffer.Size() + 1);
+            continue;
+        }
+        const size_t Room = Buffer.Capacity() - Buffer.Size();
+        const int64_t Got = Stream.Read(Buffer.Data() + Buffer.Size(), static_cast<int64_t>(Room));
+        if (Got <= 0)
+            break;
+        Buffer.SetSize(Buffer.Size() + static_cast<size_t>(Got));
+    }
+    return Buffer;
+}

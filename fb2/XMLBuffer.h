@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+
+#include "core/Stream.h"
+
+// A block of characters allocated with pugixml's allocator, so that the
+// parser can take it over and parse it in place.
+class TXMLBuffer {
+public:
+    TXMLBuffer() = default;
+    explicit TXMLBuffer(size_t Capacity);
+    ~TXMLBuffer();
+    TXMLBuffer(TXMLBuffer&& Other) noexcept;
+    TXMLBuffer& operator=(TXMLBuffer&& Other) noexcept;
+    TXMLBuffer(const TXMLBuffer&) = delete;
+    TXMLBuffer& operator=(const TXMLBuffer&) = delete;
+
+    char* Data() const { return FData; }
+    size_t Size() const { return FSize; }
+    size_t Capacity() const { return FCapacity; }
+    bool Empty() const { return FSize == 0; }
+    void SetSize(size_t Size);
+    // Keeps the content; the capacity becomes at least NewCapacity.
+    void Reserve(size_t NewCapacity);
+    // Hands the block to the caller, who frees it with pugixml's deallocator.
+    char* Release();
+
+private:
+    char* FData = nullptr;
+    size_t FSize = 0;
+    size_t FCapacity = 0;
+};
+
+// Every byte of Stream from its position to its end. The stream's size is
+// only a hint: a stream that claims more than it gives costs a bounded
+// allocation, and one that gives more is read to its end.
+TXMLBuffer ReadStreamToEnd(TStream& Stream);

@@ -1,0 +1,349 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/MemoryStream.h"
+#include "fb2/XMLDocument.h"
+#include "fb2/XMLText.h"
+#include "platform/CodePages.h"
+#include "tests/fb2/XMLTestDocuments.h"
+#include "tests/support/Fb2Builder.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+std::u16string W(const std::string& Utf8) { return platform::MultiByteToWide(platform::cpUtf8, Utf8); }
+
+std::u16string RootText(const IXMLDocument& Document) { return Document->DocumentElement().Text(); }
+
+// The Cyrillic word "Книга", the non-ASCII text of the encoding cases.
+const std::string Kniga = "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0";
+
+struct TTextCase {
+    const char* Name;
+    std::string Bytes;
+    std::u16string Expected;
+};
+
+TEST(XMLDocumentText, DecodedByByteOrderMarkElseAnsiWhateverTheDeclarationSays)
+{
+    const std::string Doc1251 = "<?xml version=\"1.0\" encoding=\"windows-1251\"?><t id=\"x\">" + Kniga + "</t>";
+    const std::string Cp1251 = Utf8ToCp1251(Doc1251);
+    const std::string Utf16Declared =
+        "<?xml version=\"1.0\" encoding=\"utf-16\"?><t id=\"x\">" + Kniga + "</t>";
+    const TTextCase Cases[] = {
+        {"UTF-8 with mark, declared windows-1251", "\xEF\xBB\xBF" + Doc1251, W(Kniga)},
+        {"UTF-16LE with mark", Utf16WithBom(Utf16Declared, false), W(Kniga)},
+        {"UTF-16BE with mark", Utf16WithBom(Utf16Declared, true), W(Kniga)},
+        // Without a mark the ANSI code page decides, not the declaration.
+        {"UTF-8 without mark", Doc1251, platform::MultiByteToWide(platform::cpAnsi, Kniga)},
+        {"windows-1251 without mark", Cp1251,
+         platform::MultiByteToWide(platform::cpAnsi, Cp1251.substr(Cp1251.find("\">") + 2, 5))},
+    };
+    for (const TTextCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        IXMLDocument Document = DocumentFromText(Case.Bytes);
+        EXPECT_FALSE(Document->Active());
+        IXMLNode Root = Document->DocumentElement();
+        ASSERT_TRUE(Root);
+        EXPECT_EQ(Root.NodeName(), u"t");
+        EXPECT_EQ(Root.Attribute(u"id"), u"x");
+        EXPECT_EQ(Root.Text(), Case.Expected);
+    }
+}
+
+TEST(XMLDocumentText, EndsAtTheFirstNulAndIsParsedOnFirstUse)
+{
+    EXPECT_EQ(RootText(DocumentFromText(std::string("<t>a</t>\0<broken", 16))), u"a");
+    EXPECT_EQ(RootText(DocumentFromText(Utf16WithBom(std::string("<t>a</t>\0<broken", 16), false))), u"a");
+
+    IXMLDocument Broken = DocumentFromText("<t>a</u>");
+    EXPECT_THROW(Broken->Activate(), EDOMParseError);
+    // The failed text stays the document's text.
+    EXPECT_THROW(Broken->ChildNodes(), EDOMParseError);
+}
+
+TEST(XMLDocumentText, EmptyTextGivesAnEmptyDocument)
+{
+    IXMLDocument Document = DocumentFromText("");
+    EXPECT_EQ(Document->ChildNodes().Count(), 0);
+    EXPECT_TRUE(Document->Active());
+    EXPECT_FALSE(Document->DocumentElement());
+    // A NUL first is empty text too.
+    EXPECT_EQ(DocumentFromText(std::string("\0<t/>", 5))->ChildNodes().Count(), 0);
+}
+
+TEST(XMLDocumentText, ConversionPiecesNeverSplitACharacter)
+{
+    // Long enough for many conversion pieces, with multi-byte characters and
+    // surrogate pairs at every offset.
+    std::string Content;
+    while (Content.size() < 300000)
+        Content += Kniga + "\xF0\x9F\x93\x96" + "ab";
+    const std::string Text = "<t>" + Content + "</t>";
+    const std::u16string Expected = W(Content);
+    // Compared whole, but not printed whole when they differ.
+    EXPECT_TRUE(RootText(DocumentFromText("\xEF\xBB\xBF" + Text)) == Expected);
+    EXPECT_TRUE(RootText(DocumentFromText(Utf16WithBom(Text, false))) == Expected);
+    EXPECT_TRUE(RootText(DocumentFromText(Utf16WithBom(Text, true))) == Expected);
+    EXPECT_TRUE(RootText(DocumentFromText(Text)) == platform::MultiByteToWide(platform::cpAnsi, Content));
+}
+
+TEST(XMLDocumentText, MalformedUtf8IsReplacedNotPassedOn)
+{
+    // The parser gets well-formed UTF-8: an invalid byte becomes U+FFFD.
+    const std::string Text = "\xEF\xBB\xBF<a>\xFF</a>";
+    TXMLBuffer Raw(Text.size());
+    std::memcpy(Raw.Data(), Text.data(), Text.size());
+    Raw.SetSize(Text.size());
+    const TXMLBuffer Decoded = DecodeXMLText(Raw);
+    EXPECT_EQ(std::string(Decoded.Data(), Decoded.Size()), "<a>\xEF\xBF\xBD</a>");
+}
+
+// Claims far more than it holds, as a damaged archive entry may.
+class TLyingStream : public TPointerReadOnlyStream {
+public:
+    explicit TLyingStream(const std::string& Bytes)
+        : TPointerReadOnlyStream(Bytes.data(), static_cast<intptr_t>(Bytes.size()))
+    {
+    }
+    int64_t GetSize() override { return int64_t(1) << 40; }
+};
+
+// Holds more than it claims.
+class TModestStream : public TPointerReadOnlyStream {
+public:
+    explicit TModestStream(const std::string& Bytes)
+        : TPointerReadOnlyStream(Bytes.data(), static_cast<intptr_t>(Bytes.size()))
+    {
+    }
+    int64_t GetSize() override { return 3; }
+};
+
+TEST(XMLDocumentStream, ReadsWhatTheStreamGivesNotWhatItClaims)
+{
+    const std::string Text(10000, 'x');
+    TLyingStream Lying(Text);
+    const TXMLBuffer Claimed = ReadStreamToEnd(Lying);
+    EXPECT_EQ(Claimed.Size(), Text.size());
+    EXPECT_LE(Claimed.Capacity(), size_t(64) << 20);
+
+    TModestStream Modest(Text);
+    EXPECT_EQ(ReadStreamToEnd(Modest).Size(), Text.size());
+
+    // From the position on.
+    TPointerReadOnlyStream Stream(Text.data(), static_cast<intptr_t>(Text.size()));
+    Stream.SetPosition(9000);
+    EXPECT_EQ(ReadStreamToEnd(Stream).Size(), 1000u);
+}
+
+TEST(XMLDocumentLoad, LoadFromStreamRewindsAndReplacesTheContent)
+{
+    const std::string First = "<first/>", Second = "<second/>";
+    IXMLDocument Document = DocumentFromText(First);
+    TPointerReadOnlyStream Stream(Second.data(), static_cast<intptr_t>(Second.size()));
+    Stream.Seek(0, soEnd);
+    Document->LoadFromStream(Stream);
+    EXPECT_TRUE(Document->Active());
+    EXPECT_EQ(Document->DocumentElement().NodeName(), u"second");
+}
+
+TEST(XMLDocumentLoad, FileBytesAreDecodedByMarkOrDeclaration)
+{
+    const std::string Content = "<t>" + Kniga + "</t>";
+    const struct {
+        const char* Name;
+        std::string Bytes;
+    } Cases[] = {
+        {"UTF-8 declared", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + Content},
+        {"UTF-8 with mark", "\xEF\xBB\xBF" + Content},
+        {"UTF-16LE with mark", Utf16WithBom(Content, false)},
+        {"UTF-16BE with mark", Utf16WithBom(Content, true)},
+        {"UTF-16LE without mark", Utf16WithBom("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + Content, false).substr(2)},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        EXPECT_EQ(RootText(DocumentFromFileBytes(Case.Bytes)), W(Kniga));
+    }
+}
+
+TEST(XMLDocumentLoad, OpenXMLDocumentReadsTheFile)
+{
+    TTempDir Dir;
+    const std::u16string Path = Dir.Write(u"book.fb2", Utf16WithBom("<t a='1'>x</t>", false));
+    IXMLDocument Document = OpenXMLDocument(Path);
+    EXPECT_TRUE(Document->Active());
+    EXPECT_EQ(Document->DocumentElement().Attribute(u"a"), u"1");
+    EXPECT_THROW(OpenXMLDocument(Dir.Path(u"missing.fb2")), EFOpenError);
+    EXPECT_THROW(OpenXMLDocument(Dir.Write(u"empty.fb2", std::string())), EDOMParseError);
+}
+
+struct TWellFormedCase {
+    const char* Text;
+    bool Parses;
+};
+
+TEST(XMLDocumentWellFormed, RefusesWhatANamespaceAwareParserRefuses)
+{
+    const TWellFormedCase Cases[] = {
+        {"<t>&amp;&lt;&gt;&quot;&apos;&#65;&#x42;</t>", true},
+        {"<t>&nbsp;</t>", false},
+        {"<t a='&nbsp;'/>", false},
+        {"<t>&#0;</t>", false},
+        {"<t>&#xD800;</t>", false},
+        {"<t>&#1114112;</t>", false},
+        {"<t>&#x;</t>", false},
+        {"<t>a & b</t>", false},
+        {"<t>&amp</t>", false},
+        {"<t><![CDATA[&nbsp;]]></t>", true},
+        {"<t><!-- &nbsp; --></t>", true},
+        {"<!DOCTYPE t [<!ENTITY v \"1.0\">]><t>&v;</t>", true},
+        {"<!DOCTYPE t [<!ENTITY % p \"1.0\">]><t>&p;</t>", false},
+        {"<p:t/>", false},
+        {"<p:t xmlns:p='urn:p'/>", true},
+        {"<t xmlns:p='urn:p'/><!-- after -->", true},
+        {"<t><p:u xmlns:p='urn:p'/><p:u/></t>", false},
+        {"<t p:a='1'/>", false},
+        {"<t xml:lang='en' xmlns:x='urn:x' x:a='1'/>", true},
+        {"<t xmlns:p=''/>", false},
+        {"<t a='1' a='2'/>", false},
+        {"<t a='1' b='2' c='3' d='4' e='5' f='6' g='7' h='8' i='9' a='0'/>", false},
+        {"<t/><u/>", false},
+        {"<!-- only a comment -->", false},
+        {"<t/><!DOCTYPE t>", false},
+        {"<t>", false},
+        {"<t></u>", false},
+        {"<a:b:c xmlns:a='urn:a'/>", false},
+    };
+    for (const TWellFormedCase& Case : Cases) {
+        SCOPED_TRACE(Case.Text);
+        IXMLDocument Document = DocumentFromText(Case.Text);
+        if (Case.Parses)
+            EXPECT_NO_THROW(Document->Activate());
+        else
+            EXPECT_THROW(Document->Activate(), EDOMParseError);
+    }
+}
+
+TEST(XMLDocumentWellFormed, ReferencesExpandInTextAndAttributesOnly)
+{
+    IXMLDocument Document =
+        DocumentFromText("<!DOCTYPE t [<!ENTITY v \"1.0\">]><t a='x&amp;&#x20AC;'>&lt;&v;&gt;</t>");
+    IXMLNode Root = Document->DocumentElement();
+    EXPECT_EQ(Root.Attribute(u"a"), u"x&\u20AC");
+    // A declared entity is accepted but not expanded: no DTD is processed.
+    EXPECT_EQ(Root.Text(), u"<&v;>");
+    EXPECT_EQ(RootText(DocumentFromText("<t><![CDATA[&amp;]]></t>")), u"&amp;");
+    // A character reference is not normalised away as a literal line break is.
+    EXPECT_EQ(DocumentFromText("<t a='1&#10;2\n3'/>")->DocumentElement().Attribute(u"a"), u"1\n2 3");
+}
+
+TEST(XMLDocumentNodes, TopLevelNodesInDocumentOrderWithTheirNames)
+{
+    IXMLDocument Document = DocumentFromText("<?xml version=\"1.0\"?><?xml-stylesheet href='s.css'?><!-- c -->"
+                                             "<!DOCTYPE FictionBook SYSTEM \"fb.dtd\"><FictionBook/>");
+    const IXMLNodeList Nodes = Document->ChildNodes();
+    ASSERT_EQ(Nodes.Count(), 5);
+    const std::u16string Names[] = {u"xml", u"xml-stylesheet", u"#comment", u"FictionBook", u"FictionBook"};
+    const TNodeType Types[] = {ntProcessingInstr, ntProcessingInstr, ntComment, ntDocType, ntElement};
+    for (int I = 0; I < 5; ++I) {
+        EXPECT_EQ(Nodes[I].NodeName(), Names[I]) << I;
+        EXPECT_EQ(Nodes[I].NodeType(), Types[I]) << I;
+    }
+    EXPECT_THROW(Nodes.Get(5), EListError);
+    EXPECT_THROW(Nodes.Get(-1), EListError);
+}
+
+TEST(XMLDocumentNodes, WhitespaceOnlyTextIsDropped)
+{
+    IXMLNode Root = DocumentFromText("<t>\n  <a/>\n  <b> x </b>\n</t>")->DocumentElement();
+    const IXMLNodeList Children = Root.ChildNodes();
+    ASSERT_EQ(Children.Count(), 2);
+    EXPECT_EQ(Children[1].Text(), u" x ");
+}
+
+TEST(XMLDocumentNodes, TextOfAttributesAndElements)
+{
+    IXMLNode Root = DocumentFromText("<t a='v'><text>x</text><cdata><![CDATA[<y>]]></cdata><empty/>"
+                                     "<mixed>a<b/></mixed><commented><!--c--></commented><two>a<![CDATA[b]]></two></t>")
+                        ->DocumentElement();
+    const IXMLNodeList Children = Root.ChildNodes();
+    EXPECT_EQ(Root.AttributeNodes()[0].Text(), u"v");
+    EXPECT_EQ(Children.FindNode(u"text").Text(), u"x");
+    EXPECT_EQ(Children.FindNode(u"cdata").Text(), u"<y>");
+    IXMLNode Empty = Children.FindNode(u"empty");
+    EXPECT_EQ(Empty.Text(), u"");
+    // Reading the text of an empty element gives it an empty text child.
+    ASSERT_EQ(Empty.ChildNodes().Count(), 1);
+    EXPECT_EQ(Empty.ChildNodes()[0].NodeType(), ntText);
+    for (const char16_t* Name : {u"mixed", u"commented", u"two", u"t"}) {
+        SCOPED_TRACE(Utf8(Name));
+        IXMLNode Node = Name == std::u16string(u"t") ? Root : Children.FindNode(Name);
+        EXPECT_THROW(Node.Text(), EXMLDocError);
+    }
+}
+
+TEST(XMLDocumentNodes, NamespaceUrisComeFromTheDeclarationsInScope)
+{
+    IXMLNode Root = DocumentFromText("<r xmlns='urn:default' xmlns:l='urn:link'><a l:href='#x' plain='1'>"
+                                     "<b xmlns='urn:inner'/><l:c/><d xmlns:l='urn:other'><l:e/></d></a></r>")
+                        ->DocumentElement();
+    IXMLNode A = Root.ChildNodes()[0];
+    const IXMLNodeList Inside = A.ChildNodes();
+    EXPECT_EQ(Root.NamespaceURI(), u"urn:default");
+    EXPECT_EQ(A.NamespaceURI(), u"urn:default");
+    EXPECT_EQ(Inside[0].NamespaceURI(), u"urn:inner");
+    EXPECT_EQ(Inside[1].NamespaceURI(), u"urn:link");
+    EXPECT_EQ(Inside[2].ChildNodes()[0].NamespaceURI(), u"urn:other");
+    const IXMLNodeList Attributes = A.AttributeNodes();
+    EXPECT_EQ(Attributes[0].NamespaceURI(), u"urn:link");
+    EXPECT_EQ(Attributes[0].Prefix(), u"l");
+    EXPECT_EQ(Attributes[0].LocalName(), u"href");
+    EXPECT_EQ(Attributes[1].NamespaceURI(), u"");
+    EXPECT_EQ(Root.AttributeNodes()[0].NamespaceURI(), u"http://www.w3.org/2000/xmlns/");
+}
+
+TEST(XMLDocumentNodes, FindNodeMatchesQualifiedOrLocalNameWithinTheOwnersNamespace)
+{
+    IXMLNode Root = DocumentFromText("<r xmlns='urn:Book'><x:a xmlns:x='URN:book'/><b xmlns='urn:other'/>"
+                                     "<c/><c id='second'/></r>")
+                        ->DocumentElement();
+    const IXMLNodeList Children = Root.ChildNodes();
+    // Another prefix for the same URI (ASCII case ignored) qualifies.
+    EXPECT_TRUE(Children.FindNode(u"a"));
+    EXPECT_TRUE(Children.FindNode(u"x:a"));
+    // Another namespace does not, even by its name.
+    EXPECT_FALSE(Children.FindNode(u"b"));
+    EXPECT_FALSE(Children.FindNode(u"C"));
+    EXPECT_EQ(Children.FindNode(u"c").Attribute(u"id"), u"");
+
+    IXMLNode Plain = DocumentFromText("<r><b xmlns='urn:other'/></r>")->DocumentElement();
+    // An owner without a namespace sets no condition.
+    EXPECT_TRUE(Plain.ChildNodes().FindNode(u"b"));
+}
+
+TEST(XMLDocumentNodes, ANodeKeepsItsDocumentAlive)
+{
+    IXMLNode Child;
+    std::weak_ptr<TXMLDocument> Watch;
+    {
+        IXMLDocument Document = DocumentFromText("<r><c>text</c></r>");
+        Watch = Document;
+        Child = Document->DocumentElement().ChildNodes()[0];
+    }
+    EXPECT_FALSE(Watch.expired());
+    EXPECT_EQ(Child.Text(), u"text");
+    Child = IXMLNode();
+    EXPECT_TRUE(Watch.expired());
+}
+
+TEST(XMLDocumentNodes, NewDocumentsHaveTheDefaultOptions)
+{
+    IXMLDocument Document = NewXMLDocument();
+    EXPECT_EQ(Document->Options(), doNodeAutoCreate | doAttrNull | doAutoPrefix | doNamespaceDecl);
+    EXPECT_FALSE(Document->Active());
+    Document->Activate();
+    EXPECT_EQ(Document->ChildNodes().Count(), 0);
+}
+
+}
