@@ -1,15 +1,172 @@
 #include "zip/ZipFile.h"
 
-// Placeholder until the archive reader lands: no file is an archive.
-TZipFile::TZipFile() = default;
-TZipFile::~TZipFile() { Close(); }
-bool TZipFile::IsValid(const std::u16string&) { return false; }
-void TZipFile::Open(const std::u16string&, TZipMode) { throw EZipException("Error reading zip file"); }
-void TZipFile::Close() { FMode = zmClosed; }
-std::vector<std::u16string> TZipFile::FileNames() const { throw EZipException("File must be open"); }
-int TZipFile::IndexOf(const std::u16string&) const { return -1; }
-TBytes TZipFile::Read(const std::u16string&) { throw EZipException("File must be open for reading"); }
-std::unique_ptr<TStream> TZipFile::Read(const std::u16string&, TZipHeader&)
+#include <algorithm>
+#include <limits>
+
+#include "platform/CodePages.h"
+#include "zip/EntryBytes.h"
+#include "zip/ZipEndRecord.h"
+#include "zip/ZipRecords.h"
+
+std::u16string DecodeZipName(const TZipHeader& Header)
 {
-    throw EZipException("File must be open for reading");
+    const auto CodePage = Header.FileNameCodePage == platform::cpUtf8 ? platform::cpUtf8 : platform::cpOem437;
+    return platform::MultiByteToWide(CodePage, Header.FileName);
+}
+
+TZipFile::TZipFile() = default;
+
+TZipFile::~TZipFile() { Close(); }
+
+bool TZipFile::IsValid(const std::u16string& FileName)
+{
+    try {
+        TFileStream File(FileName, fsShareDenyWrite);
+        TZipEndRecord Record;
+        return FindEndRecord(File, Record);
+    } catch (...) {
+        return false;
+    }
+}
+
+void TZipFile::Open(const std::u16string& FileName, TZipMode Mode)
+{
+    Close();
+    if (Mode != zmRead)
+        throw EZipException(SZipInvalidArgument);
+    auto File = std::make_unique<TFileStream>(FileName, fsShareDenyWrite);
+    OpenStream(*File, Mode);
+    FFileStream = std::move(File);
+}
+
+void TZipFile::Open(TStream& Stream, TZipMode Mode)
+{
+    Close();
+    if (Mode != zmRead)
+        throw EZipException(SZipInvalidArgument);
+    OpenStream(Stream, Mode);
+}
+
+void TZipFile::OpenStream(TStream& Stream, TZipMode Mode)
+{
+    if (Stream.Size() == 0)
+        throw EZipException(SReadError);
+    FStream = &Stream;
+    try {
+        FStartFileData = Stream.Position();
+        ReadCentralDirectory();
+    } catch (...) {
+        FStream = nullptr;
+        FFiles.clear();
+        throw;
+    }
+    FMode = Mode;
+}
+
+void TZipFile::ReadCentralDirectory()
+{
+    FFiles.clear();
+    TZipEndRecord Record;
+    if (!FindEndRecord(*FStream, Record))
+        throw EZipException(SZipReadError);
+    const int64_t StreamSize = FStream->Size();
+    // An absolute position: unlike local header offsets, not moved by
+    // FStartFileData.
+    FStream->Seek(Record.CentralDirectoryOffset, soBeginning);
+    // The count is not trusted to size anything: every header must be read
+    // in full, so a count the file cannot hold fails at the file's end.
+    for (unsigned Entry = 0; Entry < Record.EntryCount; ++Entry) {
+        TZipHeader Header;
+        ReadCentralHeader(*FStream, StreamSize, Header);
+        FFiles.push_back(std::move(Header));
+    }
+}
+
+void TZipFile::Close()
+{
+    FMode = zmClosed;
+    FFiles.clear();
+    FStream = nullptr;
+    FFileStream.reset();
+    FStartFileData = 0;
+}
+
+std::vector<std::u16string> TZipFile::FileNames() const
+{
+    if (FMode == zmClosed)
+        throw EZipException(SZipNotOpen);
+    std::vector<std::u16string> Names;
+    Names.reserve(FFiles.size());
+    for (const TZipHeader& Header : FFiles)
+        Names.push_back(DecodeZipName(Header));
+    return Names;
+}
+
+int TZipFile::IndexOf(const std::u16string& Name) const
+{
+    for (size_t Index = 0; Index < FFiles.size(); ++Index)
+        if (DecodeZipName(FFiles[Index]) == Name)
+            return static_cast<int>(Index);
+    return -1;
+}
+
+const TZipHeader& TZipFile::FileInfo(int Index) const
+{
+    if (Index < 0 || static_cast<size_t>(Index) >= FFiles.size())
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    return FFiles[static_cast<size_t>(Index)];
+}
+
+TZipFile::TOpenedEntry TZipFile::OpenEntry(const std::u16string& Name, TZipHeader& LocalHeader)
+{
+    const int Index = IndexOf(Name);
+    if (FMode != zmRead && FMode != zmReadWrite)
+        throw EZipException(SZipNotOpenForReading);
+    if (Index < 0)
+        throw EZipException(SZipFileNotFound);
+    TOpenedEntry Entry;
+    Entry.Central = &FFiles[static_cast<size_t>(Index)];
+    FStream->Seek(FStartFileData + Entry.Central->LocalHeaderOffset, soBeginning);
+    ReadLocalHeader(*FStream, LocalHeader);
+    Entry.DataStart = FStream->Position();
+    // The central directory's method picks the stream; the local one is not
+    // consulted.
+    Entry.Handler = ZipCompressionHandlers().Find(static_cast<TZipCompression>(Entry.Central->CompressionMethod & 0xFF));
+    if (!Entry.Handler)
+        throw EListError("Item not found");
+    Entry.Stream = Entry.Handler->Decompress(*FStream, *this, *Entry.Central);
+    return Entry;
+}
+
+std::unique_ptr<TStream> TZipFile::Read(const std::u16string& Name, TZipHeader& LocalHeader)
+{
+    return OpenEntry(Name, LocalHeader).Stream;
+}
+
+TBytes TZipFile::Read(const std::u16string& Name)
+{
+    TZipHeader LocalHeader;
+    const TOpenedEntry Entry = OpenEntry(Name, LocalHeader);
+    if (LocalHeader.Flag & ZipFlagSizesFollowData)
+        return ReadToEnd(*Entry.Stream, MaxEntryBytes);
+    return ReadSized(Entry, LocalHeader);
+}
+
+// The central directory's size is the length of the result; the local one, if
+// smaller, is how much of it is read, the rest staying zero.
+TBytes TZipFile::ReadSized(const TOpenedEntry& Entry, const TZipHeader& LocalHeader)
+{
+    const uint32_t Length = Entry.Central->UncompressedSize;
+    // What the rest of the file could possibly yield through this method.
+    const int64_t DataInFile = std::max<int64_t>(FStream->Size() - Entry.DataStart, 0);
+    const int64_t Expansion = Entry.Handler->MaxExpansion;
+    const bool FileCannotHold = Expansion > 0 &&
+        DataInFile <= std::numeric_limits<int64_t>::max() / Expansion && DataInFile * Expansion < Length;
+    if (Length > MaxEntryBytes || FileCannotHold)
+        throw EZipException(SZipReadError);
+    TBytes Result(Length);
+    const int64_t Wanted = std::min(LocalHeader.UncompressedSize, Length);
+    if (Wanted > 0 && ReadUpTo(*Entry.Stream, Result.data(), Wanted) != Wanted)
+        throw EZipException(SZipReadError);
+    return Result;
 }

@@ -5,50 +5,46 @@
 #include <string>
 #include <vector>
 
-#include "core/Exceptions.h"
+#include "core/FileStream.h"
 #include "core/Stream.h"
 #include "core/Types.h"
+#include "zip/ZipCompressionHandlers.h"
+#include "zip/ZipErrors.h"
+#include "zip/ZipHeader.h"
 
-BRISLEAF_EXCEPTION(EZipException, Exception);
-
-enum TZipMode { zmClosed, zmRead, zmReadWrite, zmWrite };
-
-// One entry's header, as the central directory (or a local header) gives it.
-struct TZipHeader {
-    uint16_t MadeByVersion = 0;
-    uint16_t RequiredVersion = 0;
-    uint16_t Flag = 0;
-    uint16_t CompressionMethod = 0;
-    uint32_t ModifiedDateTime = 0;
-    uint32_t CRC32 = 0;
-    uint32_t CompressedSize = 0;
-    uint32_t UncompressedSize = 0;
-    uint16_t FileNameLength = 0;
-    uint16_t ExtraFieldLength = 0;
-    uint16_t FileCommentLength = 0;
-    uint16_t DiskNumberStart = 0;
-    uint16_t InternalAttributes = 0;
-    uint32_t ExternalAttributes = 0;
-    uint32_t LocalHeaderOffset = 0;
-    std::string FileName;       // raw bytes, decoded with FileNameCodePage
-    unsigned FileNameCodePage = 437;
-    TBytes ExtraField;
-    TBytes FileComment;
-};
-
-// Read-only ZIP archive reader.
+// Read-only ZIP archive reader: the central directory is read once by Open,
+// entries are read on demand through the archive stream.
 class TZipFile {
 public:
+    // The most bytes Read to bytes returns. A larger entry, by its stated size
+    // or by what inflating it yields, fails with "Error reading zip file"
+    // before it is held in memory.
+    static constexpr uint32_t MaxEntryBytes = uint32_t{256} << 20;
+
     TZipFile();
     ~TZipFile();
     TZipFile(const TZipFile&) = delete;
     TZipFile& operator=(const TZipFile&) = delete;
 
+    // Whether the file has an end of central directory record. Never raises.
     static bool IsValid(const std::u16string& FileName);
+    // Opens the file for reading (others may read it meanwhile, none may write)
+    // and reads the central directory. Only zmRead is accepted.
     void Open(const std::u16string& FileName, TZipMode Mode);
+    // The same over a stream that the caller owns and keeps alive until Close.
+    // Local header offsets count from the stream's position at this call.
+    void Open(TStream& Stream, TZipMode Mode);
     void Close();
+
+    TZipMode Mode() const { return FMode; }
+    // Decoded names of all entries, in central directory order.
     std::vector<std::u16string> FileNames() const;
+    // Index of the first entry whose name is exactly Name, or -1.
     int IndexOf(const std::u16string& Name) const;
+    int FileCount() const { return static_cast<int>(FFiles.size()); }
+    // The central directory header of an entry; EListError for a bad index.
+    const TZipHeader& FileInfo(int Index) const;
+
     // The whole uncompressed entry.
     TBytes Read(const std::u16string& Name);
     // A stream over the uncompressed entry (valid while this reader is open)
@@ -56,5 +52,25 @@ public:
     std::unique_ptr<TStream> Read(const std::u16string& Name, TZipHeader& LocalHeader);
 
 private:
+    struct TOpenedEntry {
+        std::unique_ptr<TStream> Stream;
+        const TZipHeader* Central = nullptr;
+        const TZipCompressionHandler* Handler = nullptr;
+        int64_t DataStart = 0;
+    };
+
+    void OpenStream(TStream& Stream, TZipMode Mode);
+    void ReadCentralDirectory();
+    TOpenedEntry OpenEntry(const std::u16string& Name, TZipHeader& LocalHeader);
+    TBytes ReadSized(const TOpenedEntry& Entry, const TZipHeader& LocalHeader);
+
     TZipMode FMode = zmClosed;
+    TStream* FStream = nullptr;
+    std::unique_ptr<TFileStream> FFileStream;
+    int64_t FStartFileData = 0;
+    std::vector<TZipHeader> FFiles;
 };
+
+// The entry's name as text: UTF-8 when bit 11 of its flag is set, else code
+// page 437.
+std::u16string DecodeZipName(const TZipHeader& Header);
