@@ -1,0 +1,19 @@
+// Follows an EPUB's cover chain through an archive made of the fuzzer's bytes.
+#include <cstddef>
+#include <cstdint>
+
+#include "core/MemoryStream.h"
+#include "epub/EpubCover.h"
+#include "zip/ZipFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
+{
+    TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
+    try {
+        TZipFile Zip;
+        Zip.Open(Stream, zmRead);
+        ExtractEpubCover(Zip);
+    } catch (const Exception&) {
+    }
+    return 0;
+}
