@@ -1,5 +1,30 @@
 #include "fb2/ZipFB2.h"
 
-// Placeholder until ZIP-packed FictionBook lands.
-bool PassesFB2ZipFilter(const std::u16string&) { return false; }
-IXMLDocument LoadFB2EntryDocument(TZipFile&, std::unique_ptr<TStream>&) { return nullptr; }
+#include "core/Strings.h"
+
+bool PassesFB2ZipFilter(const std::u16string& AccessPath)
+{
+    static constexpr size_t SuffixLength = 7;
+    if (AccessPath.size() < SuffixLength)
+        return false;
+    return SameTextAscii(AccessPath.substr(AccessPath.size() - SuffixLength), u"fb2.zip");
+}
+
+bool IsFB2EntryName(const std::u16string& Name)
+{
+    return SameTextAscii(ExtractFileExt(Name), u".fb2");
+}
+
+IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& EntryStream)
+{
+    for (const std::u16string& Name : Zip.FileNames()) {
+        if (!IsFB2EntryName(Name))
+            continue;
+        TZipHeader LocalHeader;
+        EntryStream = Zip.Read(Name, LocalHeader);
+        IXMLDocument Document = NewXMLDocument();
+        SetXMLTextFromStream(Document, *EntryStream);
+        return Document;
+    }
+    return nullptr;
+}

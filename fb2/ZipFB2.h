@@ -10,6 +10,11 @@
 // Whether a ".zip" archive name may hold a FictionBook book: it ends in "fb2.zip".
 bool PassesFB2ZipFilter(const std::u16string& AccessPath);
 
+// Whether an archive entry holds a FictionBook book: its extension (from
+// the last '.' not followed by '\' or ':'; '/' does not end it) is ".fb2",
+// ASCII case ignored.
+bool IsFB2EntryName(const std::u16string& Name);
+
 // The document of the archive's first ".fb2" entry, its text set but not yet
 // parsed, or nullptr. EntryStream receives the entry stream, which the caller
 // releases together with the archive.

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "fb2/FB2Cover.h"
+#include "fb2/ZipFB2.h"
+#include "tests/support/Fb2Builder.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/ZipWriter.h"
+
+namespace {
+
+TEST(FB2ZipFilter, PassesNamesEndingInFb2Zip)
+{
+    const struct {
+        const char16_t* Path;
+        bool Passes;
+    } Cases[] = {
+        {u"C:\\books\\book.fb2.zip", true},
+        {u"C:\\BOOKS\\BOOK.FB2.ZIP", true},
+        {u"\\\\?\\C:\\long\\novel_fb2.zip", true},
+        {u"fb2.zip", true},
+        {u"b2.zip", false},
+        {u"C:\\books\\book.zip", false},
+        {u"C:\\books\\book.fb2.zip.bak", false},
+        {u"", false},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(PassesFB2ZipFilter(Case.Path), Case.Passes) << Utf8(Case.Path);
+}
+
+TEST(FB2ZipEntry, NamesWithTheFb2Extension)
+{
+    const struct {
+        const char16_t* Name;
+        bool IsFB2;
+    } Cases[] = {
+        {u"book.fb2", true},
+        {u"Book.FB2", true},
+        {u"books/book.fb2", true},
+        {u"books.fb2/book", false},
+        {u"book.fb2/", false},
+        {u"book.fb2.bak", false},
+        {u"book.fb2\\x", false},
+        {u"a.b:c.fb2", true},
+        {u"book.fb2:x", false},
+        {u"fb2", false},
+        {u".fb2", true},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(IsFB2EntryName(Case.Name), Case.IsFB2) << Utf8(Case.Name);
+}
+
+std::string BookWithCover(const std::string& Picture)
+{
+    return BuildFb2WithCover(Picture);
+}
+
+struct TZippedBook {
+    explicit TZippedBook(const TZipWriter& Writer) : Path(Dir.Write(u"book.fbz", Writer.Build()))
+    {
+        Zip.Open(Path, zmRead);
+    }
+    // The cover found through the entry loader, with the archive closed first.
+    std::string Cover()
+    {
+        IXMLDocument Document;
+        {
+            std::unique_ptr<TStream> Entry;
+            Document = LoadFB2EntryDocument(Zip, Entry);
+            Zip.Close();
+        }
+        if (!Document)
+            return "no document";
+        EXPECT_FALSE(Document->Active());
+        return ExtractFB2Cover(std::move(Document));
+    }
+    TTempDir Dir;
+    std::u16string Path;
+    TZipFile Zip;
+};
+
+TEST(FB2ZipEntry, TheFirstFb2EntryInDirectoryOrderIsLoaded)
+{
+    TZipWriter Writer;
+    Writer.Add("readme.txt", std::string("<FictionBook/>"));
+    Writer.Add("book.fb2.bak", BookWithCover("backup"));
+    Writer.Add("book.fb2/", std::string());
+    Writer.Add("Book.FB2", BookWithCover("first"), ZipDeflated);
+    Writer.Add("other.fb2", BookWithCover("second"));
+    EXPECT_EQ(TZippedBook(Writer).Cover(), "first");
+}
+
+TEST(FB2ZipEntry, ALaterEntryIsNotTriedWhenTheFirstHasNoCover)
+{
+    TZipWriter Writer;
+    Writer.Add("books/a.fb2", BuildFb2(TFb2Book()));
+    Writer.Add("books/b.fb2", BookWithCover("second"));
+    EXPECT_EQ(TZippedBook(Writer).Cover(), "");
+}
+
+TEST(FB2ZipEntry, NoFb2EntryGivesNoDocument)
+{
+    TZipWriter Writer;
+    Writer.Add("book.epub", BookWithCover("x"));
+    Writer.Add("book.fb2.bak", BookWithCover("x"));
+    EXPECT_EQ(TZippedBook(Writer).Cover(), "no document");
+}
+
+TEST(FB2ZipEntry, StoredAndDeflatedEntriesInEveryEncoding)
+{
+    TFb2Book Book;
+    Book.Title = "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0";
+    Book.Covers = {"#cover.jpg"};
+    Book.Binaries = {{"cover.jpg", "cover bytes"}};
+    const std::string Utf8 = BuildFb2(Book);
+    Book.Declaration = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>";
+    const std::string Cp1251 = Utf8ToCp1251(BuildFb2(Book));
+    for (const std::string& Text : {Utf8, Cp1251, Utf16WithBom(Utf8, false), Utf16WithBom(Utf8, true)})
+        for (uint16_t Method : {ZipStored, ZipDeflated}) {
+            TZipWriter Writer;
+            Writer.Add("book.fb2", Text, Method);
+            EXPECT_EQ(TZippedBook(Writer).Cover(), "cover bytes") << "method " << Method;
+        }
+}
+
+TEST(FB2ZipEntry, ADamagedEntryRaises)
+{
+    TZipWriter Writer;
+    Writer.Add("book.fb2", BookWithCover("x")).LocalSignature = 0x12345678;
+    TZippedBook Zipped(Writer);
+    std::unique_ptr<TStream> Entry;
+    EXPECT_THROW(LoadFB2EntryDocument(Zipped.Zip, Entry), EZipException);
+}
+
+}
