@@ -18,6 +18,6 @@ inline std::u16string MultiByteToWide(TCodePage CodePage, const std::string& Tex
 std::string WideToMultiByte(TCodePage CodePage, const std::u16string& Text);
 
 // Locale-aware lower-casing of UTF-16 text in place, unit by unit.
-void CharLowerBuff(std::u16string& Text);
+void LowerCase(std::u16string& Text);
 
 }

@@ -89,7 +89,7 @@ std::u16string MakeLongPath(const std::u16string& Name)
 std::u16string ExtensionKey(const std::u16string& FileName)
 {
     std::u16string Key = ExtractFileExt(FileName);
-    platform::CharLowerBuff(Key);
+    platform::LowerCase(Key);
     return Key;
 }
 

@@ -127,10 +127,28 @@ std::string EncodeUtf8(const std::u16string& Text)
     return Out;
 }
 
+// The Unicode character classes, whatever locale the host runs in; freed
+// when the module is unloaded.
+class TUnicodeLocale {
+public:
+    TUnicodeLocale() : FLocale(newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0))) {}
+    ~TUnicodeLocale()
+    {
+        if (FLocale != static_cast<locale_t>(0))
+            freelocale(FLocale);
+    }
+    TUnicodeLocale(const TUnicodeLocale&) = delete;
+    TUnicodeLocale& operator=(const TUnicodeLocale&) = delete;
+    locale_t Get() const { return FLocale; }
+
+private:
+    locale_t FLocale;
+};
+
 locale_t UnicodeLocale()
 {
-    static const locale_t Locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    return Locale;
+    static const TUnicodeLocale Locale;
+    return Locale.Get();
 }
 
 }
@@ -168,7 +186,7 @@ std::string WideToMultiByte(TCodePage CodePage, const std::u16string& Text)
     return EncodeUtf8(Text);
 }
 
-void CharLowerBuff(std::u16string& Text)
+void LowerCase(std::u16string& Text)
 {
     const locale_t Locale = UnicodeLocale();
     for (char16_t& C : Text) {

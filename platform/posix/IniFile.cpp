@@ -25,8 +25,8 @@ std::u16string Trim(const std::u16string& Text)
 
 bool EqualIgnoringCase(std::u16string A, std::u16string B)
 {
-    CharLowerBuff(A);
-    CharLowerBuff(B);
+    LowerCase(A);
+    LowerCase(B);
     return A == B;
 }
 

@@ -38,7 +38,7 @@ std::string WideToMultiByte(TCodePage CodePage, const std::u16string& Text)
     return Out;
 }
 
-void CharLowerBuff(std::u16string& Text)
+void LowerCase(std::u16string& Text)
 {
     if (!Text.empty() && Text.size() <= MAXDWORD)
         CharLowerBuffW(reinterpret_cast<wchar_t*>(Text.data()), static_cast<DWORD>(Text.size()));

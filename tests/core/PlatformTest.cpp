@@ -31,7 +31,7 @@ TEST(CodePages, Utf8MalformedInputIsReplaced)
 TEST(CodePages, LowerCasingIsUnicodeAware)
 {
     std::u16string Text = u".MOBI.\u00C9PUB.\u0416";
-    platform::CharLowerBuff(Text);
+    platform::LowerCase(Text);
     EXPECT_EQ(Text, u".mobi.\u00E9pub.\u0436");
 }
 
