@@ -58,7 +58,9 @@ struct TFetchIndexed {
     }
 };
 
-template <typename TFetch>
+// TRowSum holds a row's weighted sums, at most source width x 255: 32 bits
+// for any usual width, which keeps the inner loop cheap on the i686 build.
+template <typename TRowSum, typename TFetch>
 void Reduce(const TDecodedBitmap& Source, TDecodedBitmap& Target, TFetch Fetch)
 {
     const int32_t Width = Target.Width();
@@ -66,7 +68,8 @@ void Reduce(const TDecodedBitmap& Source, TDecodedBitmap& Target, TFetch Fetch)
     const std::vector<TSpan> Rows = Spans(Source.Height(), Target.Height());
     const size_t Samples = static_cast<size_t>(Width) * 3;
     // Sums of weight x level stay below source area x 255 < 2^34.
-    std::vector<uint64_t> RowSums(Samples), Current(Samples), Next(Samples);
+    std::vector<TRowSum> RowSums(Samples);
+    std::vector<uint64_t> Current(Samples), Next(Samples);
     const uint64_t Total = static_cast<uint64_t>(Source.Width()) * static_cast<uint64_t>(Source.Height());
 
     for (int32_t Y = 0; Y < Source.Height(); ++Y) {
@@ -76,20 +79,21 @@ void Reduce(const TDecodedBitmap& Source, TDecodedBitmap& Target, TFetch Fetch)
             uint32_t Bgr[3];
             Fetch(Row, X, Bgr);
             const TSpan& Span = Columns[X];
-            uint64_t* Sum = &RowSums[Span.Index * 3];
-            Sum[0] += uint64_t{Span.First} * Bgr[0];
-            Sum[1] += uint64_t{Span.First} * Bgr[1];
-            Sum[2] += uint64_t{Span.First} * Bgr[2];
-            if (Span.Second) {
-                Sum[3] += uint64_t{Span.Second} * Bgr[0];
-                Sum[4] += uint64_t{Span.Second} * Bgr[1];
-                Sum[5] += uint64_t{Span.Second} * Bgr[2];
+            TRowSum* Sum = &RowSums[Span.Index * 3];
+            const TRowSum First = Span.First, Second = Span.Second;
+            Sum[0] += First * Bgr[0];
+            Sum[1] += First * Bgr[1];
+            Sum[2] += First * Bgr[2];
+            if (Second) {
+                Sum[3] += Second * Bgr[0];
+                Sum[4] += Second * Bgr[1];
+                Sum[5] += Second * Bgr[2];
             }
         }
         const TSpan& Span = Rows[static_cast<size_t>(Y)];
         for (size_t I = 0; I < Samples; ++I) {
-            Current[I] += Span.First * RowSums[I];
-            Next[I] += Span.Second * RowSums[I];
+            Current[I] += uint64_t{Span.First} * RowSums[I];
+            Next[I] += uint64_t{Span.Second} * RowSums[I];
         }
         const bool LastSourceRow = Y + 1 == Source.Height();
         const bool Completes = Span.Second != 0 || LastSourceRow ||
@@ -104,6 +108,21 @@ void Reduce(const TDecodedBitmap& Source, TDecodedBitmap& Target, TFetch Fetch)
     }
 }
 
+template <typename TRowSum>
+std::optional<TDecodedBitmap> ReduceWith(const TDecodedBitmap& Source, TDecodedBitmap Target)
+{
+    const uint32_t* Colours = Source.Colors().data();
+    switch (Source.BitCount()) {
+    case 1: Reduce<TRowSum>(Source, Target, TFetchIndexed<1>{Colours}); break;
+    case 4: Reduce<TRowSum>(Source, Target, TFetchIndexed<4>{Colours}); break;
+    case 8: Reduce<TRowSum>(Source, Target, TFetchIndexed<8>{Colours}); break;
+    case 24: Reduce<TRowSum>(Source, Target, TFetch24{}); break;
+    case 32: Reduce<TRowSum>(Source, Target, TFetch32{}); break;
+    default: return std::nullopt;
+    }
+    return Target;
+}
+
 }
 
 std::optional<TDecodedBitmap> ReduceBoxFilter(const TDecodedBitmap& Source, int32_t Width, int32_t Height)
@@ -113,14 +132,7 @@ std::optional<TDecodedBitmap> ReduceBoxFilter(const TDecodedBitmap& Source, int3
     TDecodedBitmap Target;
     if (!Target.Allocate(Width, Height, 24, nullptr, 0))
         return std::nullopt;
-    const uint32_t* Colours = Source.Colors().data();
-    switch (Source.BitCount()) {
-    case 1: Reduce(Source, Target, TFetchIndexed<1>{Colours}); break;
-    case 4: Reduce(Source, Target, TFetchIndexed<4>{Colours}); break;
-    case 8: Reduce(Source, Target, TFetchIndexed<8>{Colours}); break;
-    case 24: Reduce(Source, Target, TFetch24{}); break;
-    case 32: Reduce(Source, Target, TFetch32{}); break;
-    default: return std::nullopt;
-    }
-    return Target;
+    if (static_cast<uint64_t>(Source.Width()) * 255 <= UINT32_MAX)
+        return ReduceWith<uint32_t>(Source, std::move(Target));
+    return ReduceWith<uint64_t>(Source, std::move(Target));
 }

@@ -1,9 +1,9 @@
 #include "render/FitSize.h"
 
-// The i686 build compiles this file for SSE2 arithmetic (see
-// CMakeLists.txt): with x87 registers a quotient kept at 80 bits can cut to a
-// different pixel than the 64-bit one (5 x 120 in 96 x 96 gives 3 x 96
-// instead of 4 x 96), and the DLL must match the native build.
+// The DLL must cut to the same pixel as the native build, so the i686 build
+// does its double arithmetic in SSE2 (-mfpmath=sse in the top-level
+// CMakeLists.txt): a quotient kept in an 80-bit x87 register can cut
+// differently (5 x 120 in 96 x 96 gives 3 x 96 instead of 4 x 96).
 TFitSize FitSizeInBox(TFitSize Picture, TFitSize Box)
 {
     const int32_t W = Picture.Width, H = Picture.Height;

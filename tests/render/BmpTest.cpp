@@ -150,17 +150,23 @@ TEST(BmpDecoder, MaskedPixelsAreWidened)
     }
 }
 
+TBmpSpec RunLength(int32_t Width, int32_t Height, int BitCount, TBytes Pixels)
+{
+    TBmpSpec Spec;
+    Spec.Width = Width;
+    Spec.Height = Height;
+    Spec.BitCount = BitCount;
+    Spec.Compression = BitCount == 8 ? 1 : 2;
+    Spec.Colours = PaletteOf(4);
+    Spec.Pixels = std::move(Pixels);
+    return Spec;
+}
+
 TEST(BmpDecoder, RunLengthPixelsAreExpandedIntoTheDisplayFormat)
 {
     // RLE8, 6 x 3: a run, a literal run (odd length, padded), end of line;
     // a delta of (2, 1) skips to the top row; end of bitmap.
-    TBmpSpec Rle8;
-    Rle8.Width = 6;
-    Rle8.Height = 3;
-    Rle8.BitCount = 8;
-    Rle8.Compression = 1;
-    Rle8.Colours = PaletteOf(4);
-    Rle8.Pixels = {3, 9, 0, 3, 1, 2, 12, 0, 0, 0, 0, 2, 2, 1, 2, 14, 0, 1};
+    const TBmpSpec Rle8 = RunLength(6, 3, 8, {3, 9, 0, 3, 1, 2, 12, 0, 0, 0, 0, 2, 2, 1, 2, 14, 0, 1});
     std::optional<TDecodedBitmap> Bitmap = DecodeBytes(WriteBmp(Rle8));
     ASSERT_TRUE(Bitmap);
     EXPECT_EQ(Bitmap->BitCount(), DisplayFormatBitCount());
@@ -173,13 +179,7 @@ TEST(BmpDecoder, RunLengthPixelsAreExpandedIntoTheDisplayFormat)
     }
 
     // RLE4, 5 x 1: a run alternates its two nibbles; a literal run of 3.
-    TBmpSpec Rle4 = Rle8;
-    Rle4.Width = 5;
-    Rle4.Height = 1;
-    Rle4.BitCount = 4;
-    Rle4.Compression = 2;
-    Rle4.Pixels = {2, 0x9A, 0, 3, 0x12, 0x30, 0, 1};
-    Bitmap = DecodeBytes(WriteBmp(Rle4));
+    Bitmap = DecodeBytes(WriteBmp(RunLength(5, 1, 4, {2, 0x9A, 0, 3, 0x12, 0x30, 0, 1})));
     ASSERT_TRUE(Bitmap);
     const uint32_t Row[5] = {C(9), C(10), C(1), C(2), C(3)};
     for (int32_t X = 0; X < 5; ++X)
@@ -188,15 +188,9 @@ TEST(BmpDecoder, RunLengthPixelsAreExpandedIntoTheDisplayFormat)
 
 TEST(BmpDecoder, RunLengthDataPastTheEdgesIsIgnored)
 {
-    TBmpSpec Spec;
-    Spec.Width = 4;
-    Spec.Height = 2;
-    Spec.BitCount = 8;
-    Spec.Compression = 1;
-    Spec.Colours = PaletteOf(4);
     // A run longer than the row, deltas far beyond the bitmap, a literal run
     // cut off by the end of the data.
-    Spec.Pixels = {255, 5, 0, 2, 255, 255, 0, 2, 0, 255, 10, 1, 0, 200, 1, 2};
+    const TBmpSpec Spec = RunLength(4, 2, 8, {255, 5, 0, 2, 255, 255, 0, 2, 0, 255, 10, 1, 0, 200, 1, 2});
     const std::optional<TDecodedBitmap> Bitmap = DecodeBytes(WriteBmp(Spec));
     ASSERT_TRUE(Bitmap);
     for (int32_t X = 0; X < 4; ++X)
