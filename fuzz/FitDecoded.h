@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+
+#include "render/BoxFilter.h"
+#include "render/DecodedBitmap.h"
+#include "render/FitSize.h"
+
+// Shrinks a decoded picture as MakeThumbnail would for a 40 x 30 box, so
+// that every fuzzed decoder also feeds the reduction.
+inline void FitDecoded(const std::optional<TDecodedBitmap>& Picture)
+{
+    if (!Picture || Picture->Empty())
+        return;
+    const TFitSize Fit = FitSizeInBox({Picture->Width(), Picture->Height()}, {40, 30});
+    ReduceBoxFilter(*Picture, Fit.Width, Fit.Height);
+}

@@ -1,0 +1,15 @@
+// BMP parsing, bit-field widening and run-length expansion over arbitrary
+// bytes, and the reduction of what it decodes.
+#include <cstddef>
+#include <cstdint>
+
+#include "core/MemoryStream.h"
+#include "fuzz/FitDecoded.h"
+#include "render/BmpDecoder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
+{
+    TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
+    FitDecoded(DecodeBmpCover(Stream));
+    return 0;
+}
