@@ -4,12 +4,11 @@
 
 #include <cstdio>
 #include <map>
-#include <random>
 #include <utility>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "bench/BareDecode.h"
+#include "bench/BenchBooks.h"
 #include "core/MemoryStream.h"
 #include "render/JpegFrameSize.h"
 #include "render/Thumbnail.h"
@@ -17,26 +16,12 @@
 
 namespace {
 
-// A photograph-like picture: smooth gradients with some noise, so that the
-// entropy-coded data are of a realistic size.
 const TBytes& Cover(int32_t Width, int32_t Height)
 {
     static std::map<std::pair<int32_t, int32_t>, TBytes> Covers;
     TBytes& Bytes = Covers[{Width, Height}];
-    if (Bytes.empty()) {
-        std::mt19937 Random(7);
-        TJpegSpec Spec;
-        Spec.Width = Width;
-        Spec.Height = Height;
-        Spec.Quality = 85;
-        Spec.Sample = [&](int32_t X, int32_t Y, uint8_t* C) {
-            const unsigned Noise = Random() % 24;
-            C[0] = static_cast<uint8_t>(X * 200 / Width + Noise);
-            C[1] = static_cast<uint8_t>(Y * 200 / Height + Noise);
-            C[2] = static_cast<uint8_t>((X + Y) * 100 / (Width + Height) + 80 + Noise);
-        };
-        Bytes = EncodeJpeg(Spec);
-    }
+    if (Bytes.empty())
+        Bytes = PhotoJpeg(Width, Height);
     return Bytes;
 }
 
@@ -61,22 +46,7 @@ void LibjpegDecodeOnly(benchmark::State& State)
     const int Denominator = ChooseJpegScale(Stream, Box, Box);
     std::vector<uint8_t> Row;
     for (auto _ : State) {
-        jpeg_decompress_struct Info;
-        jpeg_error_mgr Errors;
-        Info.err = jpeg_std_error(&Errors);
-        jpeg_create_decompress(&Info);
-        jpeg_mem_src(&Info, Bytes.data(), static_cast<unsigned long>(Bytes.size()));
-        jpeg_read_header(&Info, TRUE);
-        Info.scale_num = 1;
-        Info.scale_denom = static_cast<unsigned>(Denominator);
-        Info.do_block_smoothing = TRUE;
-        Info.out_color_space = JCS_EXT_BGR;
-        jpeg_start_decompress(&Info);
-        Row.resize(static_cast<size_t>(Info.output_width) * 3);
-        JSAMPROW Pointer = Row.data();
-        while (Info.output_scanline < Info.output_height)
-            jpeg_read_scanlines(&Info, &Pointer, 1);
-        jpeg_destroy_decompress(&Info);
+        BareJpegDecode(Bytes, Denominator, Row);
         benchmark::DoNotOptimize(Row.data());
     }
 }

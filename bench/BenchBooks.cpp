@@ -1,0 +1,116 @@
+#include "bench/BenchBooks.h"
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+
+#include "tests/support/EpubBuilder.h"
+#include "tests/support/Fb2Builder.h"
+#include "tests/support/PdbBuilder.h"
+#include "tests/support/PictureBuilders.h"
+#include "tests/support/ZipWriter.h"
+
+TBytes PhotoJpeg(int32_t Width, int32_t Height)
+{
+    static std::map<std::pair<int32_t, int32_t>, TBytes> Made;
+    TBytes& Bytes = Made[{Width, Height}];
+    if (Bytes.empty()) {
+        std::mt19937 Random(7);
+        TJpegSpec Spec;
+        Spec.Width = Width;
+        Spec.Height = Height;
+        Spec.Quality = 85;
+        Spec.Sample = [&](int32_t X, int32_t Y, uint8_t* C) {
+            const unsigned Noise = Random() % 24;
+            C[0] = static_cast<uint8_t>(X * 200 / Width + Noise);
+            C[1] = static_cast<uint8_t>(Y * 200 / Height + Noise);
+            C[2] = static_cast<uint8_t>((X + Y) * 100 / (Width + Height) + 80 + Noise);
+        };
+        Bytes = EncodeJpeg(Spec);
+    }
+    return Bytes;
+}
+
+namespace {
+
+TBytes PhotoPng(int32_t Width, int32_t Height)
+{
+    std::mt19937 Random(11);
+    TPngSpec Spec;
+    Spec.Width = Width;
+    Spec.Height = Height;
+    Spec.ColourType = 2;
+    for (int32_t Y = 0; Y < Height; ++Y)
+        for (int32_t X = 0; X < Width; ++X) {
+            const unsigned Noise = Random() % 8;
+            Spec.Samples.insert(Spec.Samples.end(), {static_cast<uint16_t>((X * 200 / Width + Noise) & 255),
+                                                     static_cast<uint16_t>((Y * 200 / Height + Noise) & 255),
+                                                     static_cast<uint16_t>(128)});
+        }
+    return EncodePng(Spec);
+}
+
+std::string Text(const TBytes& Bytes) { return std::string(Bytes.begin(), Bytes.end()); }
+
+TBytes MobiWithCover(const TBytes& Cover)
+{
+    TMobiRecord0 Fields;
+    Fields.FirstImage = 21;
+    Fields.Exth = ExthBlock({ExthText(100, "Author"), ExthCover(0)});
+    std::vector<TBytes> Pictures = {Cover};
+    return MobiBook(MobiRecord0(Fields), 20, Pictures);
+}
+
+// About 50 MB of text: the cover first, then many other pictures (random
+// bytes stand in for them; they are never decoded).
+std::string LargeFb2(const TBytes& Cover)
+{
+    TFb2Book Book;
+    Book.Covers = {"#cover.jpg"};
+    Book.Binaries.push_back({"cover.jpg", Text(Cover), "image/jpeg"});
+    std::mt19937 Random(3);
+    for (int Picture = 0; Picture < 150; ++Picture) {
+        std::string Bytes(250000, '\0');
+        for (char& Byte : Bytes)
+            Byte = static_cast<char>(Random());
+        Book.Binaries.push_back({"picture" + std::to_string(Picture) + ".jpg", Bytes, "image/jpeg"});
+    }
+    return BuildFb2(Book);
+}
+
+void Write(const std::string& Path, const std::string& Bytes)
+{
+    std::ofstream(Path, std::ios::binary).write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+}
+
+}
+
+std::vector<TBenchBook> WriteBenchBooks(const std::string& Folder)
+{
+    std::filesystem::create_directories(Folder);
+    const TBytes Jpeg1600 = PhotoJpeg(1600, 1200), Jpeg4000 = PhotoJpeg(4000, 3000), Png = PhotoPng(800, 1200);
+    std::vector<TBenchBook> Books = {
+        {"epub-1600", "", Jpeg1600}, {"epub-4000", "", Jpeg4000}, {"mobi-1600", "", Jpeg1600},
+        {"mobi-4000", "", Jpeg4000}, {"fb2-1600", "", Jpeg1600, false, true}, {"fbz-1600", "", Jpeg1600, false, true},
+        {"fb2-4000", "", Jpeg4000, false, true}, {"epub-png", "", Png, true}, {"fb2-50mb", "", Jpeg1600, false, true},
+    };
+    for (TBenchBook& Book : Books) {
+        const std::string Kind = Book.Name.substr(0, Book.Name.find('-'));
+        Book.Path = Folder + "/" + Book.Name + "." + Kind;
+        if (Kind == "epub")
+            Write(Book.Path, Text(BuildEpubWithCover(Book.Cover, Book.CoverIsPng ? "png" : "jpg")));
+        else if (Kind == "mobi")
+            Write(Book.Path, Text(MobiWithCover(Book.Cover)));
+        else if (Book.Name == "fb2-50mb")
+            Write(Book.Path, LargeFb2(Book.Cover));
+        else if (Kind == "fb2")
+            Write(Book.Path, BuildFb2WithCover(Text(Book.Cover)));
+        else {
+            TZipWriter Zip;
+            Zip.Add("book.fb2", BuildFb2WithCover(Text(Book.Cover)), ZipDeflated);
+            Write(Book.Path, Text(Zip.Build()));
+        }
+    }
+    return Books;
+}
