@@ -3,6 +3,7 @@
 
 #include "core/FileStream.h"
 #include "mobi/BigEndian.h"
+#include "zip/EntryBytes.h"
 
 namespace {
 
@@ -75,19 +76,6 @@ TPDBHeader DecodeHeader(const uint8_t* Bytes)
     // Number of records, unsigned 16-bit
     Header.NumRecords = BigEndianUInt16(Bytes + NumRecordsField);
     return Header;
-}
-
-// Reads up to Count bytes, fewer only at the end of the stream.
-int64_t ReadUpTo(TStream& Stream, uint8_t* Buffer, int64_t Count)
-{
-    int64_t Done = 0;
-    while (Done < Count) {
-        const int64_t Got = Stream.Read(Buffer + Done, Count - Done);
-        if (Got <= 0)
-            break;
-        Done += Got;
-    }
-    return Done;
 }
 
 // The size field is signed 32-bit: a file of 2 GiB or more wraps here, as

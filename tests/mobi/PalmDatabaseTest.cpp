@@ -5,27 +5,11 @@
 
 #include "core/MemoryStream.h"
 #include "mobi/PalmDatabaseRO.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/PdbBuilder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-// Runs Action and returns the message of the exception of type E it raises;
-// fails the test when it raises nothing or something else.
-template <typename E, typename F>
-std::string MessageOf(F&& Action)
-{
-    try {
-        Action();
-    } catch (const E& Error) {
-        return Error.what();
-    } catch (const std::exception& Other) {
-        ADD_FAILURE() << "unexpected exception: " << Other.what();
-        return {};
-    }
-    ADD_FAILURE() << "no exception";
-    return {};
-}
 
 class PalmDatabaseFile : public ::testing::Test {
 protected:
@@ -37,15 +21,15 @@ TEST_F(PalmDatabaseFile, ShortOrEmptyFilesFailToOpen)
 {
     TBytes Header77 = PdbHeader({}, 1);
     Header77.pop_back();
-    EXPECT_EQ(MessageOf<EInvalidPalmDatabase>([&] { Open(Header77); }), "Error reading file");
-    EXPECT_EQ(MessageOf<EInvalidPalmDatabase>([&] { Open({}); }), "Error reading file");
-    EXPECT_EQ(MessageOf<EListError>([&] { Open(PdbHeader({}, 0)); }), "List index out of bounds (0)");
+    EXPECT_EQ(FailureOf<EInvalidPalmDatabase>([&] { Open(Header77); }), "Error reading file");
+    EXPECT_EQ(FailureOf<EInvalidPalmDatabase>([&] { Open({}); }), "Error reading file");
+    EXPECT_EQ(FailureOf<EListError>([&] { Open(PdbHeader({}, 0)); }), "List index out of bounds (0)");
 }
 
 TEST_F(PalmDatabaseFile, MissingFileNamesThePath)
 {
     const std::u16string Missing = Dir.Path(u"missing.mobi");
-    const std::string Message = MessageOf<EFOpenError>([&] { TPalmPDB::CreateReadOnly(Missing); });
+    const std::string Message = FailureOf<EFOpenError>([&] { TPalmPDB::CreateReadOnly(Missing); });
     const std::string Start = "Cannot open file \"" + Utf8(Missing) + "\". ";
     EXPECT_EQ(Message.substr(0, Start.size()), Start);
     EXPECT_GT(Message.size(), Start.size()) << "the system's error text follows";
@@ -54,22 +38,22 @@ TEST_F(PalmDatabaseFile, MissingFileNamesThePath)
 TEST_F(PalmDatabaseFile, FileEndingInsideTheRecordListIsAReadError)
 {
     TBytes File = PdbWithOffsets({100, 200, 300}, 78 + 16);
-    EXPECT_EQ(MessageOf<EReadError>([&] { Open(File); }), "Stream read error");
+    EXPECT_EQ(FailureOf<EReadError>([&] { Open(File); }), "Stream read error");
     File.pop_back();  // the second entry cut short as well
-    EXPECT_EQ(MessageOf<EReadError>([&] { Open(File); }), "Stream read error");
+    EXPECT_EQ(FailureOf<EReadError>([&] { Open(File); }), "Stream read error");
 }
 
 TEST_F(PalmDatabaseFile, NegativeOffsetsAreCorruptRecordHeaders)
 {
     for (uint32_t Offset : {0x80000000u, 0xFFFFFFFFu, 0x9ABCDEF0u}) {
         const TBytes File = PdbWithOffsets({100, Offset, 300}, 1000);
-        EXPECT_EQ(MessageOf<EInvalidPalmDatabase>([&] { Open(File); }),
+        EXPECT_EQ(FailureOf<EInvalidPalmDatabase>([&] { Open(File); }),
                   "Invalid Palm database: record headers corrupt")
             << Offset;
     }
     // A corrupt entry is reported even when the list is also cut short after it.
     const TBytes Cut = PdbWithOffsets({0x80000000u, 200, 300}, 78 + 12);
-    EXPECT_EQ(MessageOf<EInvalidPalmDatabase>([&] { Open(Cut); }), "Invalid Palm database: record headers corrupt");
+    EXPECT_EQ(FailureOf<EInvalidPalmDatabase>([&] { Open(Cut); }), "Invalid Palm database: record headers corrupt");
 }
 
 TEST_F(PalmDatabaseFile, SizesComeFromTheNextOffset)
@@ -85,7 +69,7 @@ TEST_F(PalmDatabaseFile, SizesComeFromTheNextOffset)
     TBytes Data;
     Database->GetRecordB(0, Data);
     EXPECT_EQ(Data, TBytes(File.begin() + 100, File.begin() + 300));
-    EXPECT_EQ(MessageOf<ERangeError>([&] { Database->GetRecordB(1, Data); }), "Range check error");
+    EXPECT_EQ(FailureOf<ERangeError>([&] { Database->GetRecordB(1, Data); }), "Range check error");
     Database->GetRecordB(2, Data);
     EXPECT_EQ(Data, TBytes(File.begin() + 200, File.end())) << "still usable after a failed read";
 }
@@ -99,7 +83,7 @@ TEST_F(PalmDatabaseFile, LastRecordAtAndBeyondTheEnd)
 
     auto Beyond = Open(PdbWithOffsets({100, 1001}, 1000));
     EXPECT_EQ(Beyond->RecordHeader(1).Size, -1);
-    EXPECT_EQ(MessageOf<ERangeError>([&] { Beyond->GetRecordB(1, Data); }), "Range check error");
+    EXPECT_EQ(FailureOf<ERangeError>([&] { Beyond->GetRecordB(1, Data); }), "Range check error");
 }
 
 TEST_F(PalmDatabaseFile, RecordsRunningPastTheEndAreRefused)
@@ -108,9 +92,9 @@ TEST_F(PalmDatabaseFile, RecordsRunningPastTheEndAreRefused)
     // record's derived size is larger than what the file holds.
     auto Database = Open(PdbWithOffsets({100, 0x7FFFFFF0}, 1000));
     TBytes Data;
-    EXPECT_EQ(MessageOf<EReadError>([&] { Database->GetRecordB(0, Data); }), "Stream read error");
+    EXPECT_EQ(FailureOf<EReadError>([&] { Database->GetRecordB(0, Data); }), "Stream read error");
     EXPECT_LT(Data.capacity(), 1000u) << "refused before allocating";
-    EXPECT_EQ(MessageOf<ERangeError>([&] { Database->GetRecordB(1, Data); }), "Range check error");
+    EXPECT_EQ(FailureOf<ERangeError>([&] { Database->GetRecordB(1, Data); }), "Range check error");
 }
 
 TEST_F(PalmDatabaseFile, IndexOutsideTheList)
@@ -118,7 +102,7 @@ TEST_F(PalmDatabaseFile, IndexOutsideTheList)
     auto Database = Open(PdbFile({MarkedRecord(0), MarkedRecord(1)}));
     TBytes Data;
     for (int32_t Index : {-1, 2, 65535, INT32_MIN})
-        EXPECT_EQ(MessageOf<EInvalidPalmDatabase>([&] { Database->GetRecordB(Index, Data); }),
+        EXPECT_EQ(FailureOf<EInvalidPalmDatabase>([&] { Database->GetRecordB(Index, Data); }),
                   "Invalid record index: " + std::to_string(Index));
     Database->GetRecordB(1, Data);
     EXPECT_EQ(Data, MarkedRecord(1));
@@ -277,9 +261,9 @@ TEST(PalmDatabaseRecords, EveryReadGoesToTheStream)
 
 TEST(PalmDatabaseRecords, RecordHeaderRefusesNegativeValues)
 {
-    EXPECT_EQ(MessageOf<EInvalidPalmDatabase>([] { TPDBRecordHeader(-1, 0); }),
+    EXPECT_EQ(FailureOf<EInvalidPalmDatabase>([] { TPDBRecordHeader(-1, 0); }),
               "Invalid Palm database: record headers corrupt");
-    EXPECT_EQ(MessageOf<EInvalidPalmDatabase>([] { TPDBRecordHeader(0, -1); }),
+    EXPECT_EQ(FailureOf<EInvalidPalmDatabase>([] { TPDBRecordHeader(0, -1); }),
               "Invalid Palm database: record headers corrupt");
     const TPDBRecordHeader Entry(5, 7);
     EXPECT_EQ(Entry.Offset, 5);

@@ -9,72 +9,27 @@
 # Debian's debian-paketmanagement-buch, fetched once into
 # ${BRISLEAF_CACHE:-/var/cache/brisleaf}/books.
 set -euo pipefail
+source "$(dirname "$0")/../support/thumbnail-checks.sh"
 
-emulator=() thumb= plugin= tool= mode=
-while (($#)); do
-  case $1 in
-    --thumb) thumb=$2; shift 2 ;;
-    --plugin) plugin=$2; shift 2 ;;
-    --tool) tool=$2; shift 2 ;;
-    --emulator) emulator=("$2"); shift 2 ;;
-    --generated|--real-book) mode=$1; shift ;;
-    *) echo "thumbnails.sh: unknown argument $1" >&2; exit 2 ;;
-  esac
-done
-[[ -n $thumb && -n $plugin && -n $tool && -n $mode ]] || { echo "thumbnails.sh: missing arguments" >&2; exit 2; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/brisleaf-mobi.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-
-# Two copies of the module: one without a settings file, one whose settings
-# file (the module's name with .ini) turns the first-picture fallback on.
-module_name=$(basename "$plugin")
-for setting in default firstpic; do
-  mkdir -p "$work/$setting"
-  cp "$plugin" "$thumb" "$work/$setting/"
-done
-printf '[brisleaf]\r\nMobiAllowFirstPic=1\r\n' >"$work/firstpic/${module_name%.*}.ini"
-
-failures=0
-# expect SETTING BOX BOOK ANSWER: ANSWER is "WIDTH HEIGHT BITS" or "none".
-expect() {
-  local setting=$1 box=$2 book=$3 want=$4 got status=0
-  got=$("${emulator[@]}" "$work/$setting/$(basename "$thumb")" --plugin "$work/$setting/$module_name" \
-        -s "$box" --info "$book" | tr -d '\r') || status=$?
-  if ((status == 1)) && [[ -z $got ]]; then
-    got=none
-  elif ((status != 0)); then
-    got="exit $status"
-  fi
-  if [[ $got == "$want" ]]; then
-    echo "ok    $setting -s $box $(basename "$book"): $got"
-  else
-    echo "FAIL  $setting -s $box $(basename "$book"): got '$got', want '$want'"
-    failures=$((failures + 1))
-  fi
-}
+parse_thumbnail_options "$@"
+module_copy default
+module_copy firstpic $'[brisleaf]\r\nMobiAllowFirstPic=1\r\n'
 
 # expect_cover BOOK ALLOW SHA256|none: the bytes the route hands to the thumbnail.
 expect_cover() {
   local book=$1 allow=$2 want=$3 got status=0
   rm -f "$work/cover"
   "${emulator[@]}" "$tool" cover "$book" "$allow" "$work/cover" || status=$?
-  if ((status == 0)); then
-    got=$(sha256sum <"$work/cover" | cut -d' ' -f1)
-  elif ((status == 1)); then
-    got=none
-  else
-    got="exit $status"
-  fi
-  if [[ $got == "$want" ]]; then
-    echo "ok    cover bytes, fallback $allow, $(basename "$book")"
-  else
-    echo "FAIL  cover bytes, fallback $allow, $(basename "$book"): got $got, want $want"
-    failures=$((failures + 1))
-  fi
+  case $status in
+    0) got=$(sha256sum <"$work/cover" | cut -d' ' -f1) ;;
+    1) got=none ;;
+    *) got="exit $status" ;;
+  esac
+  check "cover bytes, fallback $allow, $(basename "$book")" "$got" "$want"
 }
 
-if [[ $mode == --generated ]]; then
+case $mode in
+--generated)
   books=$work/books
   mkdir -p "$books"
   "${emulator[@]}" "$tool" books "$books"
@@ -91,7 +46,8 @@ if [[ $mode == --generated ]]; then
     expect default 128 "$books/$book" none
     expect firstpic 128 "$books/$book" "64 128 24"
   done
-else
+  ;;
+--real-book)
   # The edition whose facts are written below: it names no cover (no EXTH
   # record 201); its first picture, record 694, is an 879 x 249 JPEG of
   # 63677 bytes.
@@ -100,7 +56,8 @@ else
   book=$cache/usr/share/doc/debian-paketmanagement-buch/debian-paketmanagement.mobi
   if [[ ! -f $book ]]; then
     mkdir -p "$cache"
-    (cd "$cache" && apt-get download "debian-paketmanagement-buch=$version" && dpkg -x ./*.deb . && rm -f ./*.deb)
+    (cd "$cache" && rm -f ./*.deb && apt-get download "debian-paketmanagement-buch=$version" &&
+      dpkg -x ./*.deb . && rm -f ./*.deb)
   fi
   [[ -f $book ]] || { echo "FAIL  no $book after fetching the package" >&2; exit 1; }
   expect_cover "$book" 0 none
@@ -109,9 +66,10 @@ else
   expect default 96 "$book" none
   expect firstpic 128 "$book" "128 36 24"
   expect firstpic 96 "$book" "96 27 24"
-fi
-
-if ((failures)); then
-  echo "$failures failed"
-  exit 1
-fi
+  ;;
+*)
+  echo "thumbnails.sh: no mode (--generated or --real-book)" >&2
+  exit 2
+  ;;
+esac
+finish_checks
