@@ -23,6 +23,13 @@ std::string EpubPackage(const std::string& Metadata, const std::string& Manifest
            "\n  </manifest>\n  <spine><itemref idref=\"text\"/></spine>\n</package>\n";
 }
 
+std::string EpubPackage(const std::string& Metadata, const std::string& Manifest, const std::string& Guide)
+{
+    std::string Package = EpubPackage(Metadata, Manifest);
+    return Package.replace(Package.rfind("</package>"), std::string("</package>").size(),
+                           "  <guide>" + Guide + "</guide>\n</package>");
+}
+
 TBytes BuildEpub(const TEpubBook& Book)
 {
     TZipWriter Writer;

@@ -13,6 +13,8 @@
 std::string EpubContainer(const std::vector<std::string>& FullPaths);
 // A package document with the given children of <metadata> and <manifest>.
 std::string EpubPackage(const std::string& Metadata, const std::string& Manifest);
+// The same with a <guide> holding the given children after the spine.
+std::string EpubPackage(const std::string& Metadata, const std::string& Manifest, const std::string& Guide);
 
 struct TEpubBook {
     std::string Container = EpubContainer({"OEBPS/content.opf"});

@@ -1,0 +1,29 @@
+// The EPUB cover fallbacks over an archive made of the fuzzer's bytes, every
+// candidate refused so that all rules run; and the page and href readers on
+// the bytes themselves.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/MemoryStream.h"
+#include "epub/CoverPage.h"
+#include "epub/EpubCoverFallbacks.h"
+#include "epub/EpubHref.h"
+#include "zip/ZipFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
+{
+    TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
+    try {
+        TZipFile Zip;
+        Zip.Open(Stream, zmRead);
+        OfferEpubFallbackCovers(Zip, [](const uint8_t*, size_t) { return false; });
+    } catch (const Exception&) {
+        // A damaged archive is refused with an exception; only crashes,
+        // hangs and leaks are findings.
+    }
+    PagePictureHrefs(Data, Size);
+    const std::string Text(reinterpret_cast<const char*>(Data), Size);
+    ResolveEpubHref("OEBPS/text/", Text);
+    return 0;
+}
