@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "core/CoverCandidate.h"
+#include "fb2/XMLDocument.h"
+#include "zip/ZipFile.h"
+
+// The namespace of FictionBook 2 elements.
+inline constexpr char16_t FictionBookNamespace[] = u"http://www.gribuser.ru/xml/fictionbook/2.0";
+
+// The cover's base64 text found as ExtractFB2Cover finds it, but with every
+// element (root, description, title-info or src-title-info, coverpage,
+// image, binary) matched by local name in the FictionBook namespace, so that
+// books written <fb:FictionBook xmlns:fb="..."> give theirs too. The image's
+// link is its href attribute, whatever the prefix, else its first attribute
+// that declares no namespace. Empty when there is none.
+std::u16string FindNamespacedFB2CoverText(const IXMLDocument& Document);
+
+// Offers the covers of one document to Take: ExtractFB2Cover's, then the
+// namespaced lookup's. The document is dropped before a picture is decoded.
+// A document that does not parse or whose lookups fail offers nothing.
+bool OfferFB2DocumentCovers(IXMLDocument Document, const TCoverCandidateTaker& Take);
+
+// Offers the covers of the archive's ".fb2" entries in central directory
+// order: the first entry loaded as LoadFB2EntryDocument loads it, later ones
+// only when the earlier give no cover, each read bounded.
+bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take);
