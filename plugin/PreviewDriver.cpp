@@ -11,6 +11,7 @@
 #include "fb2/ZipFB2.h"
 #include "mobi/MobiUnit.h"
 #include "platform/CodePages.h"
+#include "plugin/FallbackRoutes.h"
 #include "render/Thumbnail.h"
 #include "zip/ZipFile.h"
 
@@ -51,6 +52,8 @@ platform::TBitmapHandle ArchiveRoute(const std::u16string& AccessPath, const std
     {
         TZipFile Zip;
         Zip.Open(AccessPath, zmRead);
+        if (Settings.CoverFallbacks)
+            return ArchiveWithFallbacks(Zip, Key, Width, Height);
         if (Key == u".epub")
             return HandOff(ExtractEpubCover(Zip), Width, Height);
         std::unique_ptr<TStream> EntryStream;
@@ -101,6 +104,8 @@ platform::TBitmapHandle GetPreviewBitmap(const std::u16string& FileName, int32_t
         const std::u16string Key = ExtensionKey(FileName);
         switch (ChooseRoute(Key)) {
         case TRoute::Mobipocket: {
+            if (Settings.CoverFallbacks)
+                return MobiWithFallbacks(AccessPath, Width, Height, Settings);
             TBytes Cover;
             ExtractMobiCover(AccessPath, Settings.MobiAllowFirstPic, Cover);
             return HandOff(Cover, Width, Height);
@@ -112,6 +117,8 @@ platform::TBitmapHandle GetPreviewBitmap(const std::u16string& FileName, int32_t
             IXMLDocument Document = LoadPlainFB2(AccessPath);
             if (!Document)
                 return nullptr;
+            if (Settings.CoverFallbacks)
+                return FB2WithFallbacks(std::move(Document), Width, Height);
             return HandOff(ExtractFB2Cover(std::move(Document)), Width, Height);
         }
         }

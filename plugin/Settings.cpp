@@ -23,6 +23,7 @@ TPluginSettings ReadPluginSettings(const std::u16string& ModuleFileName)
     TPluginSettings Settings;
     Settings.RestrictToFB2ZIP = ReadFlag(ModuleFileName, u"RestrictToFB2ZIP");
     Settings.MobiAllowFirstPic = ReadFlag(ModuleFileName, u"MobiAllowFirstPic");
+    Settings.CoverFallbacks = ReadFlag(ModuleFileName, u"CoverFallbacks");
     return Settings;
 }
 

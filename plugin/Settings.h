@@ -5,6 +5,8 @@
 struct TPluginSettings {
     bool RestrictToFB2ZIP = false;
     bool MobiAllowFirstPic = false;
+    // More ways of finding a cover, tried when a route's own gives no picture.
+    bool CoverFallbacks = false;
 };
 
 // The settings file of a module: its file name with the extension ".ini".

@@ -122,6 +122,22 @@ TBytes Mobi(const TBytes& Exth, const std::vector<TBytes>& Pictures)
     return MobiBook(MobiRecord0(Fields), 2, Pictures);
 }
 
+TBytes FallbackEpub(const std::string& Metadata, const std::string& Manifest,
+                    const std::vector<std::pair<std::string, TBytes>>& Entries, const std::string& Guide = "")
+{
+    TEpubBook Book;
+    Book.Package = EpubPackage(Metadata, Manifest, Guide);
+    Book.Entries = Entries;
+    return BuildEpub(Book);
+}
+
+TExthRecord ExthOffset(int32_t Type, int32_t Offset)
+{
+    TExthRecord Record{Type, {}, std::nullopt};
+    AppendBigEndian32(Record.Data, static_cast<uint32_t>(Offset));
+    return Record;
+}
+
 class TCorpus {
 public:
     explicit TCorpus(fs::path Folder) : FFolder(std::move(Folder)), FExpected(FFolder / "expected.tsv") {}
@@ -243,6 +259,100 @@ void WriteBooks(TCorpus& Corpus)
     Corpus.Book("bad/text.epub", std::string("plain text\n"));
     Corpus.Expect("bad/text.epub", "96x96", "none");
     Corpus.Expect("bad/missing.fb2", "96x96", "none");
+
+    // Covers that only CoverFallbacks finds; without it there is none, as
+    // before. Each book's pictures differ in size, so the answer shows which
+    // candidate was taken.
+    const std::string Fallbacks = "[brisleaf]\\nCoverFallbacks=1";
+    const std::string FallbacksFirstPic = "[brisleaf]\\nCoverFallbacks=1\\nMobiAllowFirstPic=1";
+    // Off is written as "0" rather than without a settings file, so that
+    // the cases without settings stay books that mostly have covers.
+    const std::string NoFallbacks = "[brisleaf]\\nCoverFallbacks=0";
+    const auto Both = [&](const std::string& Name, const TBytes& Bytes, const std::string& Answer) {
+        Corpus.Book(Name, Bytes);
+        Corpus.Expect(Name, "96x96", "none", NoFallbacks);
+        Corpus.Expect(Name, "96x96", Answer, Fallbacks);
+    };
+    const TBytes Landscape = Jpeg(300, 200), Tall = Jpeg(600, 800), Broken = {0xFF, 0xD8, 0xFF, 0xE0, 0, 0};
+    Both("fallback/property.epub",
+         FallbackEpub("", "<item id='i' href='images/i.jpg' media-type='image/jpeg' properties='cover-image'/>",
+                      {{"OEBPS/images/i.jpg", Landscape}}),
+         "96 64 24");
+    Both("fallback/meta-href.epub",
+         FallbackEpub("<meta name='cover' content='images/front%20cover.png'/>", "",
+                      {{"OEBPS/images/front cover.png", RgbPng(120, 160)}}),
+         "72 96 24");
+    Both("fallback/page.epub",
+         FallbackEpub("<meta name='cover' content='cp'/>",
+                      "<item id='cp' href='text/cover.xhtml' media-type='application/xhtml+xml'/>",
+                      {{"OEBPS/text/cover.xhtml",
+                        Bytes("<html xmlns='http://www.w3.org/1999/xhtml'><body><p>&nbsp;</p>"
+                              "<img src='../images/./c.gif' alt=''/></body></html>")},
+                       {"OEBPS/images/c.gif", Gif(64, 48)}}),
+         "64 48 32");
+    Both("fallback/guide-svg.epub",
+         FallbackEpub("", "",
+                      {{"OEBPS/cover.xhtml",
+                        Bytes("<html xmlns='http://www.w3.org/1999/xhtml'><body><svg xmlns='http://www.w3.org/2000/svg' "
+                              "xmlns:xlink='http://www.w3.org/1999/xlink'><image xlink:href='c.bmp'/></svg></body></html>")},
+                       {"OEBPS/c.bmp", Bmp(200, 100)}},
+                      "<reference type='cover' href='cover.xhtml#start'/>"),
+         "96 48 24");
+    Both("fallback/named.epub",
+         FallbackEpub("", "<item id='p' href='pics/TheCover.jpeg' media-type='image/jpeg'/>",
+                      {{"OEBPS/pics/TheCover.jpeg", Tall}}),
+         "72 96 24");
+    Both("fallback/broken-cover.epub",
+         FallbackEpub("<meta name='cover' content='c'/>",
+                      "<item id='c' href='c.jpg' media-type='image/jpeg'/>"
+                      "<item id='p' href='p.jpg' media-type='image/jpeg' properties='cover-image'/>",
+                      {{"OEBPS/c.jpg", Broken}, {"OEBPS/p.jpg", Landscape}}),
+         "96 64 24");
+    Both("fallback/encrypted.epub",
+         FallbackEpub("", "<item id='p' href='p.jpg' media-type='image/jpeg' properties='cover-image'/>"
+                          "<item id='cover' href='c.jpg' media-type='image/jpeg'/>",
+                      {{"META-INF/encryption.xml",
+                        Bytes("<encryption xmlns='urn:oasis:names:tc:opendocument:xmlns:container' "
+                              "xmlns:enc='http://www.w3.org/2001/04/xmlenc#'><enc:EncryptedData><enc:CipherData>"
+                              "<enc:CipherReference URI='OEBPS/p.jpg'/></enc:CipherData></enc:EncryptedData></encryption>")},
+                       {"OEBPS/p.jpg", Landscape},
+                       {"OEBPS/c.jpg", Tall}}),
+         "72 96 24");
+    Both("fallback/prefixed.fb2",
+         Bytes("<?xml version='1.0' encoding='utf-8'?><fb:FictionBook xmlns:fb='http://www.gribuser.ru/xml/fictionbook/2.0' "
+               "xmlns:xlink='http://www.w3.org/1999/xlink'><fb:description><fb:title-info><fb:coverpage>"
+               "<fb:image xlink:href='#c'/></fb:coverpage></fb:title-info></fb:description><fb:body/>"
+               "<fb:binary id='c' content-type='image/jpeg'>" + EncodeBase64(Text(Landscape)) +
+               "</fb:binary></fb:FictionBook>"),
+         "96 64 24");
+    TZipWriter Later;
+    Later.Add("readme.txt", std::string("Two books."), ZipDeflated);
+    Later.Add("first.fb2", BuildFb2(TFb2Book{}), ZipDeflated);
+    Later.Add("second.fb2", BuildFb2WithCover(Text(Bmp(200, 100))), ZipDeflated);
+    Both("fallback/later.fbz", Later.Build(), "96 48 24");
+    // Record 3 is the first picture (200 x 320), record 4 the thumbnail (150 x 100).
+    const TBytes Thumbnail = Mobi(ExthBlock({ExthText(100, "Author"), ExthOffset(202, 1)}), {First, Second});
+    Both("fallback/thumbnail.mobi", Thumbnail, "96 64 24");
+    Corpus.Expect("fallback/thumbnail.mobi", "96x96", "60 96 24", FirstPic);
+    Corpus.Expect("fallback/thumbnail.mobi", "96x96", "96 64 24", FallbacksFirstPic);
+    // A named cover outranks the thumbnail.
+    Corpus.Book("fallback/cover-and-thumbnail.mobi", Mobi(ExthBlock({ExthCover(0), ExthOffset(202, 1)}), {First, Second}));
+    Corpus.Expect("fallback/cover-and-thumbnail.mobi", "96x96", "60 96 24", Fallbacks);
+    Corpus.Book("fallback/nothing.mobi", Unnamed);
+    Corpus.Expect("fallback/nothing.mobi", "96x96", "none", Fallbacks);
+    Corpus.Expect("fallback/nothing.mobi", "96x96", "60 96 24", FallbacksFirstPic);
+
+    // Books whose own cover is found give the same answer with the setting.
+    Corpus.Expect("epub/large.epub", "96x96", "96 72 24", Fallbacks);
+    Corpus.Expect("epub/nocover.epub", "96x96", "none", Fallbacks);
+    Corpus.Expect("fb2/cp1251.fb2", "96x96", "72 96 24", Fallbacks);
+    Corpus.Expect("fb2/nocover.fb2", "96x96", "none", Fallbacks);
+    Corpus.Expect("zip/book.fbz", "96x96", "96 48 24", Fallbacks);
+    Corpus.Expect("zip/book.zip", "96x96", "none", "[brisleaf]\\nRestrictToFB2ZIP=1\\nCoverFallbacks=1");
+    Corpus.Expect("mobi/named.mobi", "96x96", "96 64 24", Fallbacks);
+    Corpus.Expect(Deep, "96x96", "96 64 24", Fallbacks);
+    Corpus.Expect("bad/empty.epub", "96x96", "none", Fallbacks);
+    Corpus.Expect("bad/missing.fb2", "96x96", "none", Fallbacks);
 }
 
 }
