@@ -3,19 +3,14 @@
 #include <cstring>
 
 #include "mobi/BigEndian.h"
+#include "mobi/MobiLayout.h"
 #include "mobi/MobiUnit.h"
 
 namespace {
 
-constexpr size_t IdentifierField = 16;
-constexpr size_t FirstImageField = 108;
-constexpr size_t EXTHSearchStart = 112;
-constexpr int32_t EXTHSearchLimitMiB = 1;
-constexpr size_t EXTHHeadSize = 12;
-constexpr size_t EXTHRecordHeadSize = 8;
-constexpr int32_t CoverOffsetType = 201;
-constexpr int32_t ThumbnailOffsetType = 202;
-constexpr int32_t NoRecord = -1;
+constexpr int32_t NoRecord = NoCover;
+constexpr size_t HeadSize = EXTHHeadSize;
+constexpr size_t RecordHeadSize = EXTHRecordHeadSize;
 constexpr int32_t MaxRecordBytes = int32_t{32} << 20;
 
 bool OfferRecord(TPalmPDB& Database, int64_t Index, const TCoverCandidateTaker& Take)
@@ -39,22 +34,22 @@ bool OfferRecord(TPalmPDB& Database, int64_t Index, const TCoverCandidateTaker& 
 int32_t ReadEXTHThumbnailOffset(const TBytes& Record0, size_t At)
 {
     const size_t Size = Record0.size();
-    if (At > Size || Size - At < EXTHHeadSize || std::memcmp(Record0.data() + At, "EXTH", 4) != 0)
+    if (At > Size || Size - At < HeadSize || std::memcmp(Record0.data() + At, "EXTH", 4) != 0)
         return NoRecord;
     // Record count
     const int32_t Count = BigEndianInt32(Record0.data() + At + 8);
     int32_t Result = NoRecord;
-    size_t Position = At + EXTHHeadSize;
+    size_t Position = At + HeadSize;
     // A skip may run past the end unchecked, as in the cover walk: only a
     // read after it fails the walk.
     bool PastEnd = false;
     for (int32_t Index = 0; Index < Count; ++Index) {
-        if (PastEnd || Size - Position < EXTHRecordHeadSize)
+        if (PastEnd || Size - Position < RecordHeadSize)
             return NoRecord;
         // Type and declared length of the record
         const int32_t Type = BigEndianInt32(Record0.data() + Position);
         const int32_t Length = BigEndianInt32(Record0.data() + Position + 4);
-        Position += EXTHRecordHeadSize;
+        Position += RecordHeadSize;
         if (Type == CoverOffsetType) {
             // The cover walk reads its 4 data bytes and goes on right after them.
             if (Size - Position < 4)
@@ -62,9 +57,9 @@ int32_t ReadEXTHThumbnailOffset(const TBytes& Record0, size_t At)
             Position += 4;
             continue;
         }
-        if (Length < static_cast<int32_t>(EXTHRecordHeadSize))
+        if (Length < EXTHRecordHeadSize)
             return NoRecord;
-        const auto DataLength = static_cast<size_t>(Length) - EXTHRecordHeadSize;
+        const auto DataLength = static_cast<size_t>(Length) - RecordHeadSize;
         if (Type == ThumbnailOffsetType && DataLength >= 4 && Size - Position >= 4)
             Result = BigEndianInt32(Record0.data() + Position);
         if (Size - Position < DataLength)
@@ -80,7 +75,8 @@ bool OfferMobiFallbackCovers(TPalmPDB& Database, bool AllowFirstPicture, const T
     TBytes Record0;
     Database.GetRecordB(0, Record0);
     // Identifier "MOBI", then the first image index: the checks of the cover lookup
-    if (Record0.size() < EXTHSearchStart || std::memcmp(Record0.data() + IdentifierField, "MOBI", 4) != 0)
+    if (static_cast<int64_t>(Record0.size()) < EXTHSearchStart ||
+        std::memcmp(Record0.data() + IdentifierField, "MOBI", 4) != 0)
         return false;
     const int32_t FirstImage = BigEndianInt32(Record0.data() + FirstImageField);
     if (FirstImage <= 0)

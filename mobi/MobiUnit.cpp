@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "mobi/BigEndian.h"
+#include "mobi/MobiLayout.h"
 
 // Record 0 of a Mobipocket book starts with a 16-byte leading header, then
 // the MOBI header: "MOBI" at 16 and, at 108, the number of the first record
@@ -16,16 +17,7 @@
 
 namespace {
 
-constexpr int64_t IdentifierField = 16;
-constexpr int64_t FirstImageField = 108;
-constexpr int64_t EXTHSearchStart = 112;
-constexpr int32_t EXTHSearchLimitMiB = 1;
 constexpr int64_t MiB = 1048576;
-
-constexpr int64_t EXTHHeadSize = 12;
-constexpr int32_t CoverOffsetType = 201;
-constexpr int32_t EXTHRecordHeadSize = 8;
-constexpr int32_t NoCover = -1;
 
 // A 4-byte identifier compared as text up to its first NUL.
 bool IdentifierIs(const uint8_t* Bytes, const char* Expected)

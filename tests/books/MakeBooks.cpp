@@ -122,15 +122,6 @@ TBytes Mobi(const TBytes& Exth, const std::vector<TBytes>& Pictures)
     return MobiBook(MobiRecord0(Fields), 2, Pictures);
 }
 
-TBytes FallbackEpub(const std::string& Metadata, const std::string& Manifest,
-                    const std::vector<std::pair<std::string, TBytes>>& Entries, const std::string& Guide = "")
-{
-    TEpubBook Book;
-    Book.Package = EpubPackage(Metadata, Manifest, Guide);
-    Book.Entries = Entries;
-    return BuildEpub(Book);
-}
-
 TExthRecord ExthOffset(int32_t Type, int32_t Offset)
 {
     TExthRecord Record{Type, {}, std::nullopt};
@@ -275,15 +266,15 @@ void WriteBooks(TCorpus& Corpus)
     };
     const TBytes Landscape = Jpeg(300, 200), Tall = Jpeg(600, 800), Broken = {0xFF, 0xD8, 0xFF, 0xE0, 0, 0};
     Both("fallback/property.epub",
-         FallbackEpub("", "<item id='i' href='images/i.jpg' media-type='image/jpeg' properties='cover-image'/>",
+         BuildEpub("", "<item id='i' href='images/i.jpg' media-type='image/jpeg' properties='cover-image'/>",
                       {{"OEBPS/images/i.jpg", Landscape}}),
          "96 64 24");
     Both("fallback/meta-href.epub",
-         FallbackEpub("<meta name='cover' content='images/front%20cover.png'/>", "",
+         BuildEpub("<meta name='cover' content='images/front%20cover.png'/>", "",
                       {{"OEBPS/images/front cover.png", RgbPng(120, 160)}}),
          "72 96 24");
     Both("fallback/page.epub",
-         FallbackEpub("<meta name='cover' content='cp'/>",
+         BuildEpub("<meta name='cover' content='cp'/>",
                       "<item id='cp' href='text/cover.xhtml' media-type='application/xhtml+xml'/>",
                       {{"OEBPS/text/cover.xhtml",
                         Bytes("<html xmlns='http://www.w3.org/1999/xhtml'><body><p>&nbsp;</p>"
@@ -291,7 +282,7 @@ void WriteBooks(TCorpus& Corpus)
                        {"OEBPS/images/c.gif", Gif(64, 48)}}),
          "64 48 32");
     Both("fallback/guide-svg.epub",
-         FallbackEpub("", "",
+         BuildEpub("", "",
                       {{"OEBPS/cover.xhtml",
                         Bytes("<html xmlns='http://www.w3.org/1999/xhtml'><body><svg xmlns='http://www.w3.org/2000/svg' "
                               "xmlns:xlink='http://www.w3.org/1999/xlink'><image xlink:href='c.bmp'/></svg></body></html>")},
@@ -299,17 +290,17 @@ void WriteBooks(TCorpus& Corpus)
                       "<reference type='cover' href='cover.xhtml#start'/>"),
          "96 48 24");
     Both("fallback/named.epub",
-         FallbackEpub("", "<item id='p' href='pics/TheCover.jpeg' media-type='image/jpeg'/>",
+         BuildEpub("", "<item id='p' href='pics/TheCover.jpeg' media-type='image/jpeg'/>",
                       {{"OEBPS/pics/TheCover.jpeg", Tall}}),
          "72 96 24");
     Both("fallback/broken-cover.epub",
-         FallbackEpub("<meta name='cover' content='c'/>",
+         BuildEpub("<meta name='cover' content='c'/>",
                       "<item id='c' href='c.jpg' media-type='image/jpeg'/>"
                       "<item id='p' href='p.jpg' media-type='image/jpeg' properties='cover-image'/>",
                       {{"OEBPS/c.jpg", Broken}, {"OEBPS/p.jpg", Landscape}}),
          "96 64 24");
     Both("fallback/encrypted.epub",
-         FallbackEpub("", "<item id='p' href='p.jpg' media-type='image/jpeg' properties='cover-image'/>"
+         BuildEpub("", "<item id='p' href='p.jpg' media-type='image/jpeg' properties='cover-image'/>"
                           "<item id='cover' href='c.jpg' media-type='image/jpeg'/>",
                       {{"META-INF/encryption.xml",
                         Bytes("<encryption xmlns='urn:oasis:names:tc:opendocument:xmlns:container' "

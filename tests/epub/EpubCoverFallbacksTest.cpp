@@ -96,11 +96,10 @@ protected:
     TOffers Offers(const std::string& Metadata, const std::string& Manifest,
                    const std::vector<std::pair<std::string, std::string>>& Entries, const std::string& Guide = "")
     {
-        TEpubBook Book;
-        Book.Package = EpubPackage(Metadata, Manifest, Guide);
+        std::vector<std::pair<std::string, TBytes>> Files;
         for (const auto& [Name, Text] : Entries)
-            Book.Entries.emplace_back(Name, Bytes(Text));
-        const std::u16string Path = Dir.Write(u"book.epub", BuildEpub(Book));
+            Files.emplace_back(Name, Bytes(Text));
+        const std::u16string Path = Dir.Write(u"book.epub", BuildEpub(Metadata, Manifest, Files, Guide));
         TZipFile Zip;
         Zip.Open(Path, zmRead);
         TOffers Result;

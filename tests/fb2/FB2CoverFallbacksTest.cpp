@@ -153,19 +153,18 @@ TEST_F(ZippedFB2Covers, TheFirstEntryWinsWhenItDecodes)
 
 TEST_F(ZippedFB2Covers, SixteenLaterEntriesAtMost)
 {
-    TZipWriter Writer;
-    Writer.Add("first.fb2", BuildFb2(TFb2Book{}));
-    for (int Index = 0; Index < 16; ++Index)
-        Writer.Add("later" + std::to_string(Index) + ".fb2", BuildFb2(TFb2Book{}));
-    Writer.Add("too-late.fb2", BuildFb2WithCover("GOOD"));
-    EXPECT_FALSE(Offers(Writer).Taken);
-
-    TZipWriter Fewer;
-    Fewer.Add("first.fb2", BuildFb2(TFb2Book{}));
-    for (int Index = 0; Index < 15; ++Index)
-        Fewer.Add("later" + std::to_string(Index) + ".fb2", BuildFb2(TFb2Book{}));
-    Fewer.Add("last.fb2", BuildFb2WithCover("GOOD"));
-    EXPECT_TRUE(Offers(Fewer).Taken);
+    // A first entry and Later entries without covers, then one with a cover.
+    const auto Archive = [](int Later) {
+        TZipWriter Writer;
+        Writer.Add("first.fb2", BuildFb2(TFb2Book{}));
+        for (int Index = 0; Index < Later; ++Index)
+            Writer.Add("later" + std::to_string(Index) + ".fb2", BuildFb2(TFb2Book{}));
+        Writer.Add("last.fb2", BuildFb2WithCover("GOOD"));
+        return Writer;
+    };
+    TZipWriter Fifteen = Archive(15), Sixteen = Archive(16);
+    EXPECT_TRUE(Offers(Fifteen).Taken);
+    EXPECT_FALSE(Offers(Sixteen).Taken);
 }
 
 TEST_F(ZippedFB2Covers, NoFB2EntryOffersNothing)

@@ -26,15 +26,6 @@ TBytes Jpeg()
 
 std::string Text(const TBytes& Bytes) { return std::string(Bytes.begin(), Bytes.end()); }
 
-TBytes Epub(const std::string& Metadata, const std::string& Manifest,
-            const std::vector<std::pair<std::string, TBytes>>& Entries, const std::string& Guide = "")
-{
-    TEpubBook Book;
-    Book.Package = EpubPackage(Metadata, Manifest, Guide);
-    Book.Entries = Entries;
-    return BuildEpub(Book);
-}
-
 TBytes Mobi(const TBytes& Exth)
 {
     TMobiRecord0 Fields;
@@ -92,25 +83,25 @@ TEST(CoverFallbacksSetting, BooksOfEveryRule)
 
     const TFallbackBook Books[] = {
         {"manifest property", u"property.epub",
-         Epub("", "<item id='i' href='images/i.jpg' media-type='image/jpeg' properties='cover-image'/>",
+         BuildEpub("", "<item id='i' href='images/i.jpg' media-type='image/jpeg' properties='cover-image'/>",
               {{"OEBPS/images/i.jpg", Picture}})},
         {"meta content as an href", u"meta-href.epub",
-         Epub("<meta name='cover' content='images/i.jpg'/>", "", {{"OEBPS/images/i.jpg", Picture}})},
+         BuildEpub("<meta name='cover' content='images/i.jpg'/>", "", {{"OEBPS/images/i.jpg", Picture}})},
         {"cover XHTML page", u"page.epub",
-         Epub("<meta name='cover' content='cp'/>",
+         BuildEpub("<meta name='cover' content='cp'/>",
               "<item id='cp' href='text/cover.xhtml' media-type='application/xhtml+xml'/>",
               {{"OEBPS/text/cover.xhtml", Bytes(Page)}, {"OEBPS/images/c 1.jpg", Picture}})},
         {"guide reference to an SVG page", u"guide.epub",
-         Epub("", "", {{"OEBPS/cover.svg", Bytes(SvgPage)}, {"OEBPS/c.jpg", Picture}},
+         BuildEpub("", "", {{"OEBPS/cover.svg", Bytes(SvgPage)}, {"OEBPS/c.jpg", Picture}},
               "<reference type='cover' href='cover.svg'/>")},
         {"image item named cover", u"named.epub",
-         Epub("", "<item id='x' href='pics/TheCover.jpg' media-type='image/jpeg'/>", {{"OEBPS/pics/TheCover.jpg", Picture}})},
+         BuildEpub("", "<item id='x' href='pics/TheCover.jpg' media-type='image/jpeg'/>", {{"OEBPS/pics/TheCover.jpg", Picture}})},
         {"the marked cover does not decode", u"broken.epub",
-         Epub("<meta name='cover' content='c'/>",
+         BuildEpub("<meta name='cover' content='c'/>",
               "<item id='c' href='c.jpg' media-type='image/jpeg'/><item id='cover2' href='c2.jpg' media-type='image/jpeg'/>",
               {{"OEBPS/c.jpg", Broken}, {"OEBPS/c2.jpg", Picture}})},
         {"the marked cover is missing", u"missing.epub",
-         Epub("<meta name='cover' content='c'/>",
+         BuildEpub("<meta name='cover' content='c'/>",
               "<item id='c' href='gone.jpg' media-type='image/jpeg'/>"
               "<item id='front' href='images/cover.jpg' media-type='image/jpeg'/>",
               {{"OEBPS/images/cover.jpg", Picture}})},

@@ -43,6 +43,15 @@ TBytes BuildEpub(const TEpubBook& Book)
     return Writer.Build();
 }
 
+TBytes BuildEpub(const std::string& Metadata, const std::string& Manifest,
+                 const std::vector<std::pair<std::string, TBytes>>& Entries, const std::string& Guide)
+{
+    TEpubBook Book;
+    Book.Package = Guide.empty() ? EpubPackage(Metadata, Manifest) : EpubPackage(Metadata, Manifest, Guide);
+    Book.Entries = Entries;
+    return BuildEpub(Book);
+}
+
 TBytes BuildEpubWithCover(const TBytes& Picture, const std::string& Extension)
 {
     TEpubBook Book;

@@ -26,6 +26,10 @@ struct TEpubBook {
 // The archive: mimetype first, stored, then the container, the package and
 // the entries, deflated.
 TBytes BuildEpub(const TEpubBook& Book);
+// A book at OEBPS/content.opf with these package children (Guide empty: no
+// <guide>) and entries.
+TBytes BuildEpub(const std::string& Metadata, const std::string& Manifest,
+                 const std::vector<std::pair<std::string, TBytes>>& Entries, const std::string& Guide = "");
 // A book at OEBPS/content.opf whose cover, marked with <meta name="cover">,
 // is the entry OEBPS/images/cover.<extension> holding Picture.
 TBytes BuildEpubWithCover(const TBytes& Picture, const std::string& Extension = "jpg");
