@@ -16,16 +16,21 @@ void TStream::SetSize(int64_t) {}
 
 void TStream::ReadBuffer(void* Buffer, int64_t Count)
 {
-    if (Count <= 0)
-        return;
+    if (Count > 0 && ReadUpTo(*this, Buffer, Count) < Count)
+        throw EReadError(SReadError);
+}
+
+int64_t ReadUpTo(TStream& Stream, void* Buffer, int64_t Count)
+{
     auto* Out = static_cast<uint8_t*>(Buffer);
-    int64_t Done = Read(Out, Count);
+    int64_t Done = 0;
     while (Done < Count) {
-        const int64_t Got = Read(Out + Done, Count - Done);
+        const int64_t Got = Stream.Read(Out + Done, Count - Done);
         if (Got <= 0)
-            throw EReadError(SReadError);
+            break;
         Done += Got;
     }
+    return Done;
 }
 
 void TStream::WriteBuffer(const void* Buffer, int64_t Count)

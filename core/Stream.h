@@ -30,3 +30,6 @@ public:
     void SetPosition(int64_t Value) { Seek(Value, soBeginning); }
     int64_t Size() { return GetSize(); }
 };
+
+// Reads until Count bytes are there or the stream ends; returns how many.
+int64_t ReadUpTo(TStream& Stream, void* Buffer, int64_t Count);

@@ -3,7 +3,6 @@
 
 #include "core/FileStream.h"
 #include "mobi/BigEndian.h"
-#include "zip/EntryBytes.h"
 
 namespace {
 

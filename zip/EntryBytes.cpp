@@ -10,18 +10,6 @@ constexpr int64_t ScratchSize = 65536;
 
 }
 
-int64_t ReadUpTo(TStream& Stream, uint8_t* Buffer, int64_t Count)
-{
-    int64_t Done = 0;
-    while (Done < Count) {
-        const int64_t Got = Stream.Read(Buffer + Done, Count - Done);
-        if (Got <= 0)
-            break;
-        Done += Got;
-    }
-    return Done;
-}
-
 TBytes ReadToEnd(TStream& Stream, uint32_t Limit)
 {
     // The first pass only counts, the second keeps: a bomb costs one pass of

@@ -5,9 +5,6 @@
 #include "core/Stream.h"
 #include "core/Types.h"
 
-// Reads until Count bytes are there or the stream ends; returns how many.
-int64_t ReadUpTo(TStream& Stream, uint8_t* Buffer, int64_t Count);
-
 // Everything a stream of unknown length delivers, at most Limit bytes; more
 // fails with EZipException "Error reading zip file" before anything is held.
 // The stream is read twice: it must seek back to its start.
