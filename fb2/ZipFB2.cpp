@@ -1,6 +1,7 @@
 #include "fb2/ZipFB2.h"
 
 #include "core/Strings.h"
+#include "zip/LimitedEntryStream.h"
 
 bool PassesFB2ZipFilter(const std::u16string& AccessPath)
 {
@@ -22,8 +23,11 @@ IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& Entry
             continue;
         TZipHeader LocalHeader;
         EntryStream = Zip.Read(Name, LocalHeader);
+        // A deflate bomb is refused after the reader's entry limit instead of
+        // being inflated into memory to its end.
+        TLimitedEntryStream Limited(*EntryStream, TZipFile::MaxEntryBytes);
         IXMLDocument Document = NewXMLDocument();
-        SetXMLTextFromStream(Document, *EntryStream);
+        SetXMLTextFromStream(Document, Limited);
         return Document;
     }
     return nullptr;

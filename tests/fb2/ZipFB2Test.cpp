@@ -131,4 +131,21 @@ TEST(FB2ZipEntry, ADamagedEntryRaises)
     EXPECT_THROW(LoadFB2EntryDocument(Zipped.Zip, Entry), EZipException);
 }
 
+TEST(FB2ZipEntry, ADeflateBombIsRefusedAtTheEntryLimit)
+{
+    // 1 GiB of zeros in about 1 MiB of deflate data, its size stated nowhere.
+    TZipWriter Writer;
+    TZipWriterEntry& Bomb = Writer.Add("book.fb2", TBytes(), ZipDeflated);
+    Bomb.Data = DeflatedZeros(uint64_t{1} << 30);
+    Bomb.Flag = ZipBit3;
+    TZippedBook Zipped(Writer);
+    std::unique_ptr<TStream> Entry;
+    try {
+        LoadFB2EntryDocument(Zipped.Zip, Entry);
+        FAIL() << "the bomb was read";
+    } catch (const EZipException& Error) {
+        EXPECT_STREQ(Error.what(), "Error reading zip file");
+    }
+}
+
 }
