@@ -1,0 +1,330 @@
+// Writes inputs built to be expensive, each at most 100 MB, for
+// scripts/bounded-cost to time through brisleaf-thumb:
+//   brisleaf_hostile_inputs FOLDER -> FOLDER/<name>.<extension>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "tests/stress/SeedPictures.h"
+#include "tests/support/EpubBuilder.h"
+#include "tests/support/Fb2Builder.h"
+#include "tests/support/PdbBuilder.h"
+#include "tests/support/ZipWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void PutBigEndian16(TBytes& Bytes, size_t At, uint16_t Value)
+{
+    Bytes[At] = static_cast<uint8_t>(Value >> 8);
+    Bytes[At + 1] = static_cast<uint8_t>(Value);
+}
+void PutLittleEndian16(TBytes& Bytes, size_t At, uint16_t Value)
+{
+    Bytes[At] = static_cast<uint8_t>(Value);
+    Bytes[At + 1] = static_cast<uint8_t>(Value >> 8);
+}
+void PutLittleEndian32(TBytes& Bytes, size_t At, uint32_t Value)
+{
+    PutLittleEndian16(Bytes, At, static_cast<uint16_t>(Value));
+    PutLittleEndian16(Bytes, At + 2, static_cast<uint16_t>(Value >> 16));
+}
+
+// ---- pictures whose headers promise far more than they hold ----
+
+TBytes PngClaiming(uint32_t Width, uint32_t Height)
+{
+    TBytes Png = SmallPng();
+    // Signature (8), IHDR length and type (8), width, height at 16 and 20;
+    // the CRC at 29 covers type and data, bytes 12 to 28.
+    PutBigEndian32(Png, 16, Width);
+    PutBigEndian32(Png, 20, Height);
+    PutBigEndian32(Png, 29, static_cast<uint32_t>(crc32(0, Png.data() + 12, 17)));
+    return Png;
+}
+
+void AppendPngChunk(TBytes& Png, const char* Type, const TBytes& Data)
+{
+    AppendBigEndian32(Png, static_cast<uint32_t>(Data.size()));
+    const size_t TypeAt = Png.size();
+    Png.insert(Png.end(), Type, Type + 4);
+    Png.insert(Png.end(), Data.begin(), Data.end());
+    AppendBigEndian32(Png, static_cast<uint32_t>(crc32(0, Png.data() + TypeAt, static_cast<uInt>(Data.size() + 4))));
+}
+
+// A grey picture of Side x Side black pixels, all of it really there: every
+// row is a zero filter byte and zero samples, so the zlib stream is deflated
+// zeros.
+TBytes BlackPng(uint32_t Side)
+{
+    TBytes Png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    TBytes Header;
+    AppendBigEndian32(Header, Side);
+    AppendBigEndian32(Header, Side);
+    Header.insert(Header.end(), {8, 0, 0, 0, 0});
+    AppendPngChunk(Png, "IHDR", Header);
+    const uint64_t RawSize = uint64_t{Side + 1} * Side;
+    TBytes Stream = {0x78, 0x01};
+    const TBytes Zeros = DeflatedZeros(RawSize);
+    Stream.insert(Stream.end(), Zeros.begin(), Zeros.end());
+    // Adler-32 of zeros: the first sum stays 1, the second adds 1 per byte.
+    AppendBigEndian32(Stream, static_cast<uint32_t>((RawSize % 65521) << 16 | 1));
+    AppendPngChunk(Png, "IDAT", Stream);
+    AppendPngChunk(Png, "IEND", {});
+    return Png;
+}
+
+TBytes JpegClaiming(uint16_t Width, uint16_t Height)
+{
+    TBytes Jpeg = SmallJpeg();
+    for (size_t At = 2; At + 9 < Jpeg.size(); ++At)
+        if (Jpeg[At] == 0xFF && (Jpeg[At + 1] == 0xC0 || Jpeg[At + 1] == 0xC2)) {
+            // Marker, length (2), precision (1), height, width.
+            PutBigEndian16(Jpeg, At + 5, Height);
+            PutBigEndian16(Jpeg, At + 7, Width);
+            break;
+        }
+    return Jpeg;
+}
+
+TBytes GifClaiming(uint16_t Width, uint16_t Height)
+{
+    TBytes Gif = SmallGif();
+    // Screen size at 6; four colours make a 12-byte global table after the
+    // 13-byte screen descriptor, then the frame's descriptor: ',' left, top,
+    // width, height.
+    PutLittleEndian16(Gif, 6, Width);
+    PutLittleEndian16(Gif, 8, Height);
+    const size_t Frame = 13 + 12;
+    if (Gif.size() > Frame + 9 && Gif[Frame] == ',') {
+        PutLittleEndian16(Gif, Frame + 5, Width);
+        PutLittleEndian16(Gif, Frame + 7, Height);
+    }
+    return Gif;
+}
+
+TBytes BmpClaiming(int32_t Width, int32_t Height)
+{
+    TBytes Bmp = SmallBmp();
+    // File header (14), then the info header: size, width at 18, height at 22.
+    PutLittleEndian32(Bmp, 18, static_cast<uint32_t>(Width));
+    PutLittleEndian32(Bmp, 22, static_cast<uint32_t>(Height));
+    return Bmp;
+}
+
+// ---- archives ----
+
+// An EPUB whose named entry holds Data as it is written, declared to
+// unpack to Size bytes.
+TBytes EpubWithRawEntry(const std::string& Name, const TBytes& Data, uint16_t Method, uint32_t Size,
+                        const std::string& Container = EpubContainer({"OEBPS/content.opf"}))
+{
+    TZipWriter Writer;
+    Writer.Add("mimetype", std::string("application/epub+zip"));
+    if (Name != "META-INF/container.xml")
+        Writer.Add("META-INF/container.xml", Container, ZipDeflated);
+    Writer.Add("OEBPS/content.opf",
+               EpubPackage("<meta name=\"cover\" content=\"c\"/>",
+                           "<item id=\"c\" href=\"cover.png\" media-type=\"image/png\"/>"),
+               ZipDeflated);
+    TZipWriterEntry& Entry = Writer.Add(Name, TBytes{}, Method);
+    Entry.Data = Data;
+    Entry.CentralUncompressedSize = Entry.LocalUncompressedSize = Size;
+    return Writer.Build();
+}
+
+TBytes EpubCover(const TBytes& Picture) { return BuildEpubWithCover(Picture, "png"); }
+
+TBytes FbzWithRawEntry(const TBytes& Data, uint32_t Size, const TBytes& Content = {})
+{
+    TZipWriter Writer;
+    TZipWriterEntry& Entry = Writer.Add("book.fb2", Content, ZipDeflated);
+    Entry.Data = Data;
+    Entry.CentralUncompressedSize = Entry.LocalUncompressedSize = Size;
+    return Writer.Build();
+}
+
+TBytes FbzOfManyEntries(size_t Count)
+{
+    TZipWriter Writer;
+    for (size_t I = 0; I < Count; ++I)
+        Writer.Add("n" + std::to_string(I) + ".txt", std::string());
+    Writer.Add("book.fb2", BuildFb2WithCover(AsText(SmallJpeg())), ZipDeflated);
+    Writer.EntryCount = 0xFFFF;
+    return Writer.Build();
+}
+
+// Size bytes that end in candidates of the end record: "PK\5\6" at every
+// position of the last 64 KiB, each pointing its directory somewhere else.
+TBytes EndRecordCandidates(size_t Size)
+{
+    TBytes File(Size, 0);
+    const size_t Window = 65535 + 22;
+    for (size_t At = Size - Window; At + 4 <= Size; At += 4) {
+        File[At] = 'P';
+        File[At + 1] = 'K';
+        File[At + 2] = 5;
+        File[At + 3] = 6;
+    }
+    return File;
+}
+
+// ---- XML ----
+
+std::string DeepFb2(size_t Depth)
+{
+    std::string Text = "<?xml version=\"1.0\"?><FictionBook><description>";
+    Text.reserve(Depth * 7 + 100);
+    for (size_t I = 0; I < Depth; ++I)
+        Text += "<a>";
+    for (size_t I = 0; I < Depth; ++I)
+        Text += "</a>";
+    return Text + "</description></FictionBook>";
+}
+
+std::string WideFb2(size_t Width)
+{
+    std::string Text = "<?xml version=\"1.0\"?><FictionBook xmlns:l=\"http://www.w3.org/1999/xlink\"><description>"
+                       "<title-info><coverpage>";
+    for (size_t I = 0; I < Width; ++I)
+        Text += "<image l:href=\"#c" + std::to_string(I) + "\"/>";
+    Text += "</coverpage></title-info></description><body><p/></body>";
+    for (size_t I = 0; I < Width; ++I)
+        Text += "<binary id=\"b" + std::to_string(I) + "\">AA==</binary>";
+    return Text + "</FictionBook>";
+}
+
+TBytes WideEpub(size_t Width)
+{
+    std::string Metadata, Manifest;
+    for (size_t I = 0; I < Width; ++I) {
+        Metadata += "<meta name=\"cover\" content=\"i" + std::to_string(I) + "\"/>";
+        Manifest += "<item id=\"j" + std::to_string(I) + "\" href=\"x\"/>";
+    }
+    TEpubBook Book;
+    Book.Package = EpubPackage(Metadata, Manifest);
+    return BuildEpub(Book);
+}
+
+TBytes DeepEpub(size_t Depth)
+{
+    std::string Nested;
+    for (size_t I = 0; I < Depth; ++I)
+        Nested += "<m>";
+    for (size_t I = 0; I < Depth; ++I)
+        Nested += "</m>";
+    TEpubBook Book;
+    Book.Package = EpubPackage(Nested, "<item id=\"c\" href=\"c.png\"/>");
+    return BuildEpub(Book);
+}
+
+// ---- Palm databases ----
+
+TBytes MobiWith(const TBytes& Exth, const std::vector<TBytes>& Pictures, size_t MinSize = 0)
+{
+    TMobiRecord0 Fields;
+    Fields.FirstImage = 1;
+    Fields.Exth = Exth;
+    Fields.MinSize = MinSize;
+    return MobiBook(MobiRecord0(Fields), 0, Pictures);
+}
+
+TBytes ManyExthRecords()
+{
+    // A first MiB full of the smallest records, and a count far beyond them.
+    std::vector<TExthRecord> Records(131000, TExthRecord{100, {}, std::nullopt});
+    return MobiWith(ExthBlock(Records, 0x7FFFFFFF), {SmallJpeg()});
+}
+
+TBytes EmptyExthRecords()
+{
+    // Records that declare no length at all.
+    std::vector<TExthRecord> Records(1000, TExthRecord{100, {}, 0});
+    return MobiWith(ExthBlock(Records, 0x7FFFFFFF), {SmallJpeg()});
+}
+
+TBytes ManyPdbRecords()
+{
+    std::vector<TBytes> Pictures(65534, TBytes{});
+    Pictures[0] = SmallJpeg();
+    return MobiWith(ExthBlock({ExthCover(0)}), Pictures);
+}
+
+TBytes HugeCoverRecord(size_t Size)
+{
+    TBytes Cover = SmallJpeg();
+    Cover.resize(Size, 0);
+    return MobiWith(ExthBlock({ExthCover(0)}), {Cover});
+}
+
+TBytes OffsetsBeyondFile()
+{
+    std::vector<uint32_t> Offsets;
+    for (uint32_t I = 0; I < 1000; ++I)
+        Offsets.push_back(0x7FFFFF00u + I * 16);
+    return PdbWithOffsets(Offsets, 4096);
+}
+
+struct TInput {
+    const char* Name;
+    std::function<TBytes()> Make;
+};
+
+const TInput Inputs[] = {
+    {"zip-bomb-declared.fbz", [] { return FbzWithRawEntry(RawDeflate(AsBytes(BuildFb2(TFb2Book{}))), 0xFFFFFFF0u); }},
+    {"zip-bomb-real.fbz", [] { return FbzWithRawEntry(DeflatedZeros(4000000000u), 4000000000u); }},
+    {"zip-bomb-cover.epub", [] { return EpubWithRawEntry("OEBPS/cover.png", DeflatedZeros(4000000000u), ZipDeflated, 4000000000u); }},
+    {"zip-bomb-container.epub",
+     [] { return EpubWithRawEntry("META-INF/container.xml", DeflatedZeros(4000000000u), ZipDeflated, 4000000000u); }},
+    {"zip-stored-100mb-cover.epub",
+     [] { return EpubWithRawEntry("OEBPS/cover.png", TBytes(99u << 20, 0), ZipStored, 99u << 20); }},
+    {"zip-65535-entries.fbz", [] { return FbzOfManyEntries(65534); }},
+    {"zip-end-record-window.fbz", [] { return EndRecordCandidates(100u << 20); }},
+    {"zip-no-end-record.epub", [] { return TBytes(100u << 20, 'x'); }},
+    {"png-claims-100000x100000.epub", [] { return EpubCover(PngClaiming(100000, 100000)); }},
+    {"png-claims-2147483647-square.epub", [] { return EpubCover(PngClaiming(0x7FFFFFFF, 0x7FFFFFFF)); }},
+    {"png-real-20000x20000.epub", [] { return EpubCover(BlackPng(20000)); }},
+    {"jpeg-claims-65500x65500.epub", [] { return EpubCover(JpegClaiming(65500, 65500)); }},
+    {"gif-claims-65535x65535.epub", [] { return EpubCover(GifClaiming(65535, 65535)); }},
+    {"bmp-claims-50000x50000.epub", [] { return EpubCover(BmpClaiming(50000, 50000)); }},
+    {"bmp-claims-negative-height.epub", [] { return EpubCover(BmpClaiming(50000, -2147483647)); }},
+    {"xml-deep-3m.fb2", [] { return AsBytes(DeepFb2(3000000)); }},
+    {"xml-wide-1m.fb2", [] { return AsBytes(WideFb2(1000000)); }},
+    {"xml-wide-epub-500k.epub", [] { return WideEpub(500000); }},
+    {"xml-deep-epub-1m.epub", [] { return DeepEpub(1000000); }},
+    {"exth-count-huge.mobi", ManyExthRecords},
+    {"exth-zero-lengths.mobi", EmptyExthRecords},
+    {"pdb-65535-records.mobi", ManyPdbRecords},
+    {"pdb-99mb-cover-record.mobi", [] { return HugeCoverRecord(99u << 20); }},
+    {"pdb-offsets-beyond-file.mobi", OffsetsBeyondFile},
+    {"pdb-header-only.mobi", [] { return TBytes(78, 0); }},
+};
+
+}
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: brisleaf_hostile_inputs FOLDER\n");
+        return 2;
+    }
+    const fs::path Folder(argv[1]);
+    fs::create_directories(Folder);
+    for (const TInput& Input : Inputs) {
+        const TBytes Content = Input.Make();
+        if (Content.size() > (size_t{100} << 20)) {
+            std::fprintf(stderr, "%s: %zu bytes, above 100 MB\n", Input.Name, Content.size());
+            return 1;
+        }
+        std::ofstream(Folder / Input.Name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(Content.data()), static_cast<std::streamsize>(Content.size()));
+        std::printf("%s\n", Input.Name);
+    }
+    return 0;
+}
