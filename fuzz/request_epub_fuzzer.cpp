@@ -1,0 +1,8 @@
+// The whole request for a book named *.epub.
+#include "fuzz/RequestFuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
+{
+    static const TRequestFile File(".epub");
+    return FuzzRequest(File, Data, Size);
+}
