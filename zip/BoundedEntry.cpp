@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "zip/EntryBytes.h"
+#include "core/Stream.h"
 
 namespace {
 
