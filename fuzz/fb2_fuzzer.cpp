@@ -4,21 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/MemoryStream.h"
 #include "fb2/FB2Cover.h"
-#include "fb2/XMLDocument.h"
+#include "fuzz/XMLFuzzDocument.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
     for (const bool AsFile : {false, true}) {
         try {
-            IXMLDocument Document = NewXMLDocument();
-            TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
-            if (AsFile)
-                Document->LoadFromStream(Stream);
-            else
-                SetXMLTextFromStream(Document, Stream);
-            ExtractFB2Cover(std::move(Document));
+            ExtractFB2Cover(FuzzDocument(Data, Size, AsFile));
         } catch (const Exception&) {
             // A damaged book is refused with an exception; only crashes, hangs
             // and leaks are findings.

@@ -4,8 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/MemoryStream.h"
-#include "fb2/XMLDocument.h"
+#include "fuzz/XMLFuzzDocument.h"
 #include "fb2/XMLNodeLookup.h"
 
 namespace {
@@ -53,12 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
     for (const bool AsFile : {true, false}) {
         try {
-            IXMLDocument Document = NewXMLDocument();
-            TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
-            if (AsFile)
-                Document->LoadFromStream(Stream);
-            else
-                SetXMLTextFromStream(Document, Stream);
+            IXMLDocument Document = FuzzDocument(Data, Size, AsFile);
             Document->SetOptions(0);
             Visit(Document);
         } catch (const Exception&) {

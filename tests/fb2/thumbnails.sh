@@ -11,51 +11,13 @@
 # none has a cover, some are not well-formed (an undeclared entity), some
 # start with a UTF-8 byte-order mark; each must end in no preview, quickly.
 set -euo pipefail
-
-emulator=() thumb= plugin= tool= mode=
-while (($#)); do
-  case $1 in
-    --thumb) thumb=$2; shift 2 ;;
-    --plugin) plugin=$2; shift 2 ;;
-    --tool) tool=$2; shift 2 ;;
-    --emulator) emulator=("$2"); shift 2 ;;
-    --generated|--real-books) mode=$1; shift ;;
-    *) echo "thumbnails.sh: unknown argument $1" >&2; exit 2 ;;
-  esac
-done
-[[ -n $thumb && -n $plugin && -n $tool && -n $mode ]] || { echo "thumbnails.sh: missing arguments" >&2; exit 2; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/brisleaf-fb2.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/../support/thumbnail-checks.sh"
+parse_thumbnail_options "$@"
 
 # Two copies of the module: one without a settings file, one whose settings
-# file (the module's name with .ini) restricts ".zip" to names ending in fb2.zip.
-module_name=$(basename "$plugin")
-for setting in default restricted; do
-  mkdir -p "$work/$setting"
-  cp "$plugin" "$thumb" "$work/$setting/"
-done
-printf '[brisleaf]\r\nRestrictToFB2ZIP=1\r\n' >"$work/restricted/${module_name%.*}.ini"
-
-failures=0
-# expect SETTING BOX BOOK ANSWER: ANSWER is "WIDTH HEIGHT BITS" or "none".
-# A request must also end within a few seconds.
-expect() {
-  local setting=$1 box=$2 book=$3 want=$4 got status=0 start=$SECONDS
-  got=$(timeout 20 "${emulator[@]}" "$work/$setting/$(basename "$thumb")" --plugin "$work/$setting/$module_name" \
-        -s "$box" --info "$book" | tr -d '\r') || status=$?
-  if ((status == 1)) && [[ -z $got ]]; then
-    got=none
-  elif ((status != 0)); then
-    got="exit $status"
-  fi
-  if [[ $got == "$want" ]] && ((SECONDS - start < 10)); then
-    echo "ok    $setting -s $box $(basename "$book"): $got"
-  else
-    echo "FAIL  $setting -s $box $(basename "$book"): got '$got' in $((SECONDS - start)) s, want '$want'"
-    failures=$((failures + 1))
-  fi
-}
+# file restricts ".zip" to names ending in fb2.zip.
+module_copy default
+module_copy restricted $'[brisleaf]\r\nRestrictToFB2ZIP=1\r\n'
 
 if [[ $mode == --generated ]]; then
   books=$work/books
@@ -87,10 +49,7 @@ else
     expect default 96 "$book" none
     count=$((count + 1))
   done
-  ((count > 0)) || { echo "FAIL  no .fb2 file in the fbreader package"; failures=$((failures + 1)); }
+  check "FictionBook files in the fbreader package" "$((count > 0))" 1
 fi
 
-if ((failures)); then
-  echo "$failures failed"
-  exit 1
-fi
+finish_checks

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/MemoryStream.h"
+#include "fb2/XMLDocument.h"
+
+// A document made of fuzz bytes the two ways the routes make one: read as a
+// file (parsed at once), or set as text (parsed on first use).
+inline IXMLDocument FuzzDocument(const uint8_t* Data, size_t Size, bool AsFile)
+{
+    IXMLDocument Document = NewXMLDocument();
+    TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
+    if (AsFile)
+        Document->LoadFromStream(Stream);
+    else
+        SetXMLTextFromStream(Document, Stream);
+    return Document;
+}
