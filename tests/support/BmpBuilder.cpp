@@ -1,18 +1,6 @@
 #include "platform/Dib.h"
+#include "tests/support/LittleEndian.h"
 #include "tests/support/PictureBuilders.h"
-
-namespace {
-void Put16(TBytes& Out, uint32_t V)
-{
-    Out.push_back(static_cast<uint8_t>(V));
-    Out.push_back(static_cast<uint8_t>(V >> 8));
-}
-void Put32(TBytes& Out, uint32_t V)
-{
-    Put16(Out, V & 0xFFFF);
-    Put16(Out, V >> 16);
-}
-}
 
 TBytes WriteBmp(const TBmpSpec& Spec)
 {

@@ -4,19 +4,9 @@
 
 #include <zlib.h>
 
+#include "tests/support/LittleEndian.h"
+
 namespace {
-
-void Put16(TBytes& Out, uint32_t Value)
-{
-    Out.push_back(static_cast<uint8_t>(Value));
-    Out.push_back(static_cast<uint8_t>(Value >> 8));
-}
-
-void Put32(TBytes& Out, uint32_t Value)
-{
-    Put16(Out, Value & 0xFFFF);
-    Put16(Out, Value >> 16);
-}
 
 void Append(TBytes& Out, const TBytes& Part) { Out.insert(Out.end(), Part.begin(), Part.end()); }
 void Append(TBytes& Out, const std::string& Part) { Out.insert(Out.end(), Part.begin(), Part.end()); }
