@@ -72,7 +72,7 @@ char* TXMLBuffer::Release()
     return std::exchange(FData, nullptr);
 }
 
-TXMLBuffer ReadStreamToEnd(TStream& Stream)
+TXMLBuffer ReadStreamToEnd(TStream& Stream, TEnoughRead Enough)
 {
     const int64_t Claimed = Stream.Size() - Stream.Position();
     size_t Expected = 0;
@@ -80,7 +80,8 @@ TXMLBuffer ReadStreamToEnd(TStream& Stream)
         Expected = static_cast<uint64_t>(Claimed) > MaxTrustedSize ? MaxTrustedSize : static_cast<size_t>(Claimed);
     TXMLBuffer Buffer(Expected < MinCapacity ? MinCapacity : Expected);
     for (;;) {
-        if (Buffer.Size() == Buffer.Capacity()) {
+        const size_t From = Buffer.Size();
+        if (From == Buffer.Capacity()) {
             // A full buffer may hold the whole stream: probe before growing.
             char Probe;
             if (Stream.Read(&Probe, 1) <= 0)
@@ -88,15 +89,16 @@ TXMLBuffer ReadStreamToEnd(TStream& Stream)
             if (Buffer.Capacity() > SIZE_MAX / 2)
                 throw std::bad_alloc();
             Buffer.Reserve(Buffer.Capacity() * 2);
-            Buffer.Data()[Buffer.Size()] = Probe;
-            Buffer.SetSize(Buffer.Size() + 1);
-            continue;
+            Buffer.Data()[From] = Probe;
+            Buffer.SetSize(From + 1);
+        } else {
+            const int64_t Got = Stream.Read(Buffer.Data() + From, static_cast<int64_t>(Buffer.Capacity() - From));
+            if (Got <= 0)
+                break;
+            Buffer.SetSize(From + static_cast<size_t>(Got));
         }
-        const size_t Room = Buffer.Capacity() - Buffer.Size();
-        const int64_t Got = Stream.Read(Buffer.Data() + Buffer.Size(), static_cast<int64_t>(Room));
-        if (Got <= 0)
+        if (Enough && Enough(Buffer.Data(), Buffer.Size(), From))
             break;
-        Buffer.SetSize(Buffer.Size() + static_cast<size_t>(Got));
     }
     return Buffer;
 }

@@ -32,7 +32,11 @@ private:
     size_t FCapacity = 0;
 };
 
-// Every byte of Stream from its position to its end. The stream's size is
-// only a hint: a stream that claims more than it gives costs a bounded
-// allocation, and one that gives more is read to its end.
-TXMLBuffer ReadStreamToEnd(TStream& Stream);
+// Says whether the bytes read so far, Size of them at Data, already hold all
+// that matters; the bytes from From on arrived with the last read.
+using TEnoughRead = bool (*)(const char* Data, size_t Size, size_t From);
+
+// Every byte of Stream from its position to its end, or until Enough says
+// so. The stream's size is only a hint: a stream that claims more than it
+// gives costs a bounded allocation, and one that gives more is read to its end.
+TXMLBuffer ReadStreamToEnd(TStream& Stream, TEnoughRead Enough = nullptr);

@@ -61,9 +61,7 @@ void TXMLDocument::LoadFromStream(TStream& Stream)
 
 void TXMLDocument::SetXMLFromStream(TStream& Stream)
 {
-    TXMLBuffer Bytes = ReadStreamToEnd(Stream);
-    TXMLBuffer Text = DecodeXMLText(Bytes);
-    Bytes = TXMLBuffer();
+    TXMLBuffer Text = ReadXMLText(Stream);
     Clear();
     FPendingText = std::move(Text);
 }

@@ -25,16 +25,19 @@ struct TSource {
     TTextEncoding Encoding;
 };
 
+bool HasUtf16Mark(const unsigned char* Data, size_t Length)
+{
+    return Length >= 2 && ((Data[0] == 0xFF && Data[1] == 0xFE) || (Data[0] == 0xFE && Data[1] == 0xFF));
+}
+
 TSource DetectEncoding(const TXMLBuffer& Bytes)
 {
     const auto* Data = reinterpret_cast<const unsigned char*>(Bytes.Data());
     const size_t Length = Bytes.Size();
     if (Length >= 3 && Data[0] == 0xEF && Data[1] == 0xBB && Data[2] == 0xBF)
         return {Data + 3, Length - 3, teUtf8};
-    if (Length >= 2 && Data[0] == 0xFF && Data[1] == 0xFE)
-        return {Data + 2, Length - 2, teUtf16LE};
-    if (Length >= 2 && Data[0] == 0xFE && Data[1] == 0xFF)
-        return {Data + 2, Length - 2, teUtf16BE};
+    if (HasUtf16Mark(Data, Length))
+        return {Data + 2, Length - 2, Data[0] == 0xFF ? teUtf16LE : teUtf16BE};
     return {Data, Length, teAnsi};
 }
 
@@ -58,6 +61,13 @@ void CutAtNul(TSource& Source)
     }
     if (const void* Nul = std::memchr(Source.Data, 0, Source.Length))
         Source.Length = static_cast<size_t>(static_cast<const unsigned char*>(Nul) - Source.Data);
+}
+
+// A NUL ends any text without a UTF-16 mark: what follows it is not read.
+bool TextEnded(const char* Data, size_t Size, size_t From)
+{
+    return !HasUtf16Mark(reinterpret_cast<const unsigned char*>(Data), Size) &&
+           std::memchr(Data + From, 0, Size - From) != nullptr;
 }
 
 bool IsAscii(const unsigned char* Data, size_t Length)
@@ -114,10 +124,18 @@ void ConvertPieces(const TSource& Source, TEmit&& Emit)
 
 }
 
-TXMLBuffer DecodeXMLText(const TXMLBuffer& Bytes)
+TXMLBuffer DecodeXMLText(TXMLBuffer Bytes)
 {
     TSource Source = DetectEncoding(Bytes);
     CutAtNul(Source);
+    const bool EightBit = Source.Encoding == teAnsi || Source.Encoding == teUtf8;
+    if (EightBit && IsAscii(Source.Data, Source.Length)) {
+        // ASCII is UTF-8 already: the text stays where it is, without its mark.
+        const auto Mark = static_cast<size_t>(reinterpret_cast<const char*>(Source.Data) - Bytes.Data());
+        std::memmove(Bytes.Data(), Bytes.Data() + Mark, Source.Length);
+        Bytes.SetSize(Source.Length);
+        return Bytes;
+    }
     // Two passes: the first measures, so the result is allocated once and
     // exactly, the second fills it.
     size_t Total = 0;
@@ -136,4 +154,9 @@ TXMLBuffer DecodeXMLText(const TXMLBuffer& Bytes)
         Text.SetSize(Text.Size() + Length);
     });
     return Text;
+}
+
+TXMLBuffer ReadXMLText(TStream& Stream)
+{
+    return DecodeXMLText(ReadStreamToEnd(Stream, TextEnded));
 }

@@ -3,6 +3,15 @@
 #include "core/Strings.h"
 #include "zip/LimitedEntryStream.h"
 
+namespace {
+
+// Most text read from an archive's FB2 entry: several times the largest
+// illustrated books, and what bounds the cost of a deflate bomb (every byte
+// of it is inflated, held and scanned).
+constexpr uint32_t MaxFB2TextBytes = uint32_t{128} << 20;
+
+}
+
 bool PassesFB2ZipFilter(const std::u16string& AccessPath)
 {
     static constexpr size_t SuffixLength = 7;
@@ -23,9 +32,9 @@ IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& Entry
             continue;
         TZipHeader LocalHeader;
         EntryStream = Zip.Read(Name, LocalHeader);
-        // A deflate bomb is refused after the reader's entry limit instead of
-        // being inflated into memory to its end.
-        TLimitedEntryStream Limited(*EntryStream, TZipFile::MaxEntryBytes);
+        // A deflate bomb is refused at the limit instead of being inflated
+        // into memory to its end.
+        TLimitedEntryStream Limited(*EntryStream, MaxFB2TextBytes);
         IXMLDocument Document = NewXMLDocument();
         SetXMLTextFromStream(Document, Limited);
         return Document;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "core/MemoryStream.h"
 #include "fb2/XMLDocument.h"
@@ -96,8 +97,51 @@ TEST(XMLDocumentText, MalformedUtf8IsReplacedNotPassedOn)
     TXMLBuffer Raw(Text.size());
     std::memcpy(Raw.Data(), Text.data(), Text.size());
     Raw.SetSize(Text.size());
-    const TXMLBuffer Decoded = DecodeXMLText(Raw);
+    const TXMLBuffer Decoded = DecodeXMLText(std::move(Raw));
     EXPECT_EQ(std::string(Decoded.Data(), Decoded.Size()), "<a>\xEF\xBF\xBD</a>");
+}
+
+// Counts what is read from it.
+class TCountingStream : public TPointerReadOnlyStream {
+public:
+    explicit TCountingStream(const std::string& Bytes)
+        : TPointerReadOnlyStream(Bytes.data(), static_cast<intptr_t>(Bytes.size()))
+    {
+    }
+    int64_t Read(void* Buffer, int64_t Count) override
+    {
+        const int64_t Got = TPointerReadOnlyStream::Read(Buffer, Count);
+        BytesRead += Got > 0 ? Got : 0;
+        return Got;
+    }
+    int64_t BytesRead = 0;
+};
+
+TEST(XMLDocumentText, ReadingStopsAtANulThatEndsTheText)
+{
+    // A deflate bomb of zeros costs one read, not its whole size.
+    const std::string Zeros = "<t>a</t>" + std::string(size_t(64) << 20, '\0');
+    TCountingStream Bomb(Zeros);
+    EXPECT_EQ(std::string(ReadXMLText(Bomb).Data(), 8), "<t>a</t>");
+    EXPECT_LT(Bomb.BytesRead, int64_t(Zeros.size()));
+
+    // In UTF-16 half the bytes are NUL: only a NUL character ends the text.
+    const std::string Wide = Utf16WithBom("<t>" + std::string(100000, 'a') + "</t>", false);
+    TCountingStream Utf16(Wide);
+    EXPECT_EQ(ReadXMLText(Utf16).Size(), 100007u);
+    EXPECT_EQ(Utf16.BytesRead, int64_t(Wide.size()));
+}
+
+TEST(XMLDocumentText, AsciiTextKeepsItsBlock)
+{
+    const std::string Text = "\xEF\xBB\xBF<t>a</t>";
+    TXMLBuffer Raw(Text.size());
+    std::memcpy(Raw.Data(), Text.data(), Text.size());
+    Raw.SetSize(Text.size());
+    const char* Block = Raw.Data();
+    const TXMLBuffer Decoded = DecodeXMLText(std::move(Raw));
+    EXPECT_EQ(Decoded.Data(), Block);
+    EXPECT_EQ(std::string(Decoded.Data(), Decoded.Size()), "<t>a</t>");
 }
 
 // Claims far more than it holds, as a damaged archive entry may.

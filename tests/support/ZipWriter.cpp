@@ -55,20 +55,20 @@ TBytes Bytes(const std::string& Text) { return TBytes(Text.begin(), Text.end());
 
 TBytes RawDeflate(const TBytes& Content) { return DeflateWith(Content, Z_FINISH); }
 
-TBytes DeflatedZeros(uint64_t Count)
+TBytes DeflatedRun(uint64_t Count, uint8_t Byte)
 {
     constexpr uint64_t Block = 1 << 20;
     TBytes Out;
     if (Count >= Block) {
         // A full flush ends byte-aligned with no history, so the piece can
         // follow itself any number of times.
-        const TBytes Piece = DeflateWith(TBytes(Block), Z_FULL_FLUSH, Z_BEST_COMPRESSION);
+        const TBytes Piece = DeflateWith(TBytes(Block, Byte), Z_FULL_FLUSH, Z_BEST_COMPRESSION);
         Out.reserve(Piece.size() * (Count / Block) + 64);
         for (uint64_t I = 0; I < Count / Block; ++I)
             Append(Out, Piece);
     }
     if (Count % Block)
-        Append(Out, DeflateWith(TBytes(static_cast<size_t>(Count % Block)), Z_FULL_FLUSH, Z_BEST_COMPRESSION));
+        Append(Out, DeflateWith(TBytes(static_cast<size_t>(Count % Block), Byte), Z_FULL_FLUSH, Z_BEST_COMPRESSION));
     Append(Out, DeflateWith(TBytes(), Z_FINISH));
     return Out;
 }

@@ -58,8 +58,8 @@ private:
 TBytes Bytes(const std::string& Text);
 // Raw deflate data (no zlib header) of Content.
 TBytes RawDeflate(const TBytes& Content);
-// Raw deflate data of Count zero bytes, made without holding them: a block
-// of flushed zeros repeated, then an empty final block.
-TBytes DeflatedZeros(uint64_t Count);
+// Raw deflate data of Count bytes of value Byte, made without holding them:
+// a flushed block of them repeated, then an empty final block.
+TBytes DeflatedRun(uint64_t Count, uint8_t Byte = 0);
 // The end record alone: an archive of no entries with the given comment.
 TBytes EmptyArchive(const std::string& Comment = std::string());

@@ -41,7 +41,7 @@ TEST(ReadBoundedEntry, ABombStopsAtTheLimit)
     // States 1000 bytes, inflates to 64 MiB: whatever the reader makes of the
     // lie, never more than the limit is held.
     TZipWriterEntry& Bomb = Writer.Add("bomb", TBytes(), ZipDeflated);
-    Bomb.Data = DeflatedZeros(uint64_t{64} << 20);
+    Bomb.Data = DeflatedRun(uint64_t{64} << 20);
     Bomb.CentralUncompressedSize = Bomb.LocalUncompressedSize = 1000;
     TOpenArchive Archive(Writer.Build());
     const std::optional<TBytes> Entry = ReadBoundedEntry(Archive.Zip, u"bomb", 1u << 20);

@@ -28,7 +28,7 @@ TBytes Zip64Declared(uint64_t Size)
 {
     TZipWriter Writer;
     TZipWriterEntry& Entry = Writer.Add("OEBPS/cover.jpg", TBytes(), ZipDeflated);
-    Entry.Data = DeflatedZeros(Size);
+    Entry.Data = DeflatedRun(Size);
     Entry.CentralUncompressedSize = Entry.LocalUncompressedSize = 0xFFFFFFFF;
     Entry.CentralCompressedSize = Entry.LocalCompressedSize = 0xFFFFFFFF;
     Entry.Extra = {0x01, 0x00, 16, 0};
@@ -41,7 +41,7 @@ TBytes Sized(uint64_t Size)
 {
     TZipWriter Writer;
     TZipWriterEntry& Entry = Writer.Add("OEBPS/cover.jpg", TBytes(), ZipDeflated);
-    Entry.Data = DeflatedZeros(Size);
+    Entry.Data = DeflatedRun(Size);
     Entry.CentralUncompressedSize = Entry.LocalUncompressedSize = static_cast<uint32_t>(Size);
     return Writer.Build();
 }
@@ -51,7 +51,7 @@ TBytes Unsized(uint64_t Size)
 {
     TZipWriter Writer;
     TZipWriterEntry& Entry = Writer.Add("OEBPS/cover.jpg", TBytes(), ZipDeflated);
-    Entry.Data = DeflatedZeros(Size);
+    Entry.Data = DeflatedRun(Size);
     Entry.Flag = ZipBit3;
     return Writer.Build();
 }

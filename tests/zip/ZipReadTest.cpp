@@ -237,16 +237,16 @@ TEST(ZipRead, EntriesLargerThanTheLimit)
     ASSERT_EQ(Limit, 256u << 20);
     TZipWriter Writer;
     TZipWriterEntry& Declared = Writer.Add("declared", TBytes(), ZipDeflated);
-    Declared.Data = DeflatedZeros(1 << 20);
+    Declared.Data = DeflatedRun(1 << 20);
     Declared.CentralUncompressedSize = Declared.LocalUncompressedSize = 0xFFFFFFFF;
     TZipWriterEntry& JustOver = Writer.Add("over", TBytes(), ZipDeflated);
-    JustOver.Data = DeflatedZeros(uint64_t{Limit} + 1);
+    JustOver.Data = DeflatedRun(uint64_t{Limit} + 1);
     JustOver.Flag = ZipBit3;
     TZipWriterEntry& StatedOver = Writer.Add("stated-over", TBytes(), ZipDeflated);
-    StatedOver.Data = DeflatedZeros(uint64_t{Limit} + 1);
+    StatedOver.Data = DeflatedRun(uint64_t{Limit} + 1);
     StatedOver.CentralUncompressedSize = StatedOver.LocalUncompressedSize = Limit + 1;
     TZipWriterEntry& AtLimit = Writer.Add("at-limit", TBytes(), ZipDeflated);
-    AtLimit.Data = DeflatedZeros(Limit);
+    AtLimit.Data = DeflatedRun(Limit);
     AtLimit.Flag = ZipBit3;
     TOpenArchive Archive(Writer.Build());
 
@@ -272,7 +272,7 @@ TEST(ZipRead, StatedSizesTheFileCannotHold)
     Deflated.LocalUncompressedSize = 3;
     // 16 MiB of zeros come from about 16 KiB: near deflate's best ratio, yet real.
     TZipWriterEntry& Dense = Writer.Add("dense", TBytes(), ZipDeflated);
-    Dense.Data = DeflatedZeros(16u << 20);
+    Dense.Data = DeflatedRun(16u << 20);
     Dense.CentralUncompressedSize = Dense.LocalUncompressedSize = 16u << 20;
     TOpenArchive Archive(Writer.Build());
     EXPECT_EQ(FailureOf<EZipException>([&] { Archive.Zip.Read(u"stored"); }), "Error reading zip file");
