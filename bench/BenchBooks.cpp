@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 
@@ -17,17 +18,12 @@ TBytes PhotoJpeg(int32_t Width, int32_t Height)
     TBytes& Bytes = Made[{Width, Height}];
     if (Bytes.empty()) {
         std::mt19937 Random(7);
-        TJpegSpec Spec;
-        Spec.Width = Width;
-        Spec.Height = Height;
-        Spec.Quality = 85;
-        Spec.Sample = [&](int32_t X, int32_t Y, uint8_t* C) {
+        Bytes = JpegOf(Width, Height, [&](int32_t X, int32_t Y, uint8_t* C) {
             const unsigned Noise = Random() % 24;
             C[0] = static_cast<uint8_t>(X * 200 / Width + Noise);
             C[1] = static_cast<uint8_t>(Y * 200 / Height + Noise);
             C[2] = static_cast<uint8_t>((X + Y) * 100 / (Width + Height) + 80 + Noise);
-        };
-        Bytes = EncodeJpeg(Spec);
+        }, 85);
     }
     return Bytes;
 }
@@ -37,21 +33,13 @@ namespace {
 TBytes PhotoPng(int32_t Width, int32_t Height)
 {
     std::mt19937 Random(11);
-    TPngSpec Spec;
-    Spec.Width = Width;
-    Spec.Height = Height;
-    Spec.ColourType = 2;
-    for (int32_t Y = 0; Y < Height; ++Y)
-        for (int32_t X = 0; X < Width; ++X) {
-            const unsigned Noise = Random() % 8;
-            Spec.Samples.insert(Spec.Samples.end(), {static_cast<uint16_t>((X * 200 / Width + Noise) & 255),
-                                                     static_cast<uint16_t>((Y * 200 / Height + Noise) & 255),
-                                                     static_cast<uint16_t>(128)});
-        }
-    return EncodePng(Spec);
+    return EncodePng(PngSpecOf(Width, Height, 2, [&](int32_t X, int32_t Y, uint16_t* S) {
+        const unsigned Noise = Random() % 8;
+        S[0] = static_cast<uint16_t>((X * 200 / Width + Noise) & 255);
+        S[1] = static_cast<uint16_t>((Y * 200 / Height + Noise) & 255);
+        S[2] = 128;
+    }));
 }
-
-std::string Text(const TBytes& Bytes) { return std::string(Bytes.begin(), Bytes.end()); }
 
 TBytes MobiWithCover(const TBytes& Cover)
 {
@@ -68,7 +56,7 @@ std::string LargeFb2(const TBytes& Cover)
 {
     TFb2Book Book;
     Book.Covers = {"#cover.jpg"};
-    Book.Binaries.push_back({"cover.jpg", Text(Cover), "image/jpeg"});
+    Book.Binaries.push_back({"cover.jpg", AsText(Cover), "image/jpeg"});
     std::mt19937 Random(3);
     for (int Picture = 0; Picture < 150; ++Picture) {
         std::string Bytes(250000, '\0');
@@ -76,6 +64,26 @@ std::string LargeFb2(const TBytes& Cover)
             Byte = static_cast<char>(Random());
         Book.Binaries.push_back({"picture" + std::to_string(Picture) + ".jpg", Bytes, "image/jpeg"});
     }
+    return BuildFb2(Book);
+}
+
+// About 8 MB of Russian prose in UTF-8 before the cover, as a long novel has.
+std::string CyrillicFb2(const TBytes& Cover)
+{
+    const std::string Words[] = {"князь", "Андрей", "сказал", "что", "война", "и", "мир", "Наташа", "в", "доме",
+                                 "Ростовых", "был", "вечер", "глаза", "её", "светились", "Пьер", "не", "знал"};
+    TFb2Book Book;
+    Book.Covers = {"#cover.jpg"};
+    Book.Binaries.push_back({"cover.jpg", AsText(Cover), "image/jpeg"});
+    std::mt19937 Random(5);
+    Book.Body = "<section>";
+    while (Book.Body.size() < 8000000) {
+        Book.Body += "<p>";
+        for (int Word = 0; Word < 60; ++Word)
+            Book.Body += Words[Random() % std::size(Words)] + (Word % 12 == 11 ? ". " : " ");
+        Book.Body += "</p>\n";
+    }
+    Book.Body += "</section>";
     return BuildFb2(Book);
 }
 
@@ -94,22 +102,25 @@ std::vector<TBenchBook> WriteBenchBooks(const std::string& Folder)
         {"epub-1600", "", Jpeg1600}, {"epub-4000", "", Jpeg4000}, {"mobi-1600", "", Jpeg1600},
         {"mobi-4000", "", Jpeg4000}, {"fb2-1600", "", Jpeg1600, false, true}, {"fbz-1600", "", Jpeg1600, false, true},
         {"fb2-4000", "", Jpeg4000, false, true}, {"epub-png", "", Png, true}, {"fb2-50mb", "", Jpeg1600, false, true},
+        {"fbz-cyrillic", "", Jpeg1600, false, true},
     };
     for (TBenchBook& Book : Books) {
         const std::string Kind = Book.Name.substr(0, Book.Name.find('-'));
         Book.Path = Folder + "/" + Book.Name + "." + Kind;
         if (Kind == "epub")
-            Write(Book.Path, Text(BuildEpubWithCover(Book.Cover, Book.CoverIsPng ? "png" : "jpg")));
+            Write(Book.Path, AsText(BuildEpubWithCover(Book.Cover, Book.CoverIsPng ? "png" : "jpg")));
         else if (Kind == "mobi")
-            Write(Book.Path, Text(MobiWithCover(Book.Cover)));
+            Write(Book.Path, AsText(MobiWithCover(Book.Cover)));
         else if (Book.Name == "fb2-50mb")
             Write(Book.Path, LargeFb2(Book.Cover));
         else if (Kind == "fb2")
-            Write(Book.Path, BuildFb2WithCover(Text(Book.Cover)));
+            Write(Book.Path, BuildFb2WithCover(AsText(Book.Cover)));
         else {
             TZipWriter Zip;
-            Zip.Add("book.fb2", BuildFb2WithCover(Text(Book.Cover)), ZipDeflated);
-            Write(Book.Path, Text(Zip.Build()));
+            Zip.Add("book.fb2",
+                    Book.Name == "fbz-cyrillic" ? CyrillicFb2(Book.Cover) : BuildFb2WithCover(AsText(Book.Cover)),
+                    ZipDeflated);
+            Write(Book.Path, AsText(Zip.Build()));
         }
     }
     return Books;

@@ -42,33 +42,28 @@ TBytes Jpeg(int32_t Width, int32_t Height, int Components = 3)
     return EncodeJpeg(Spec);
 }
 
+uint32_t PatternColour(int32_t X, int32_t Y)
+{
+    uint8_t C[3];
+    Pattern(X, Y, C);
+    return static_cast<uint32_t>(C[0]) << 16 | static_cast<uint32_t>(C[1]) << 8 | C[2];
+}
+
 TBytes PalettePng(int32_t Width, int32_t Height)
 {
-    TPngSpec Spec;
-    Spec.Width = Width;
-    Spec.Height = Height;
-    Spec.ColourType = 3;
+    TPngSpec Spec = PngSpecOf(Width, Height, 3, [](int32_t X, int32_t Y, uint16_t* S) { S[0] = (X / 4 + Y / 3) % 16; });
     for (uint32_t I = 0; I < 16; ++I)
         Spec.Palette.push_back(I * 0x0F0F0F + 0x200000);
-    for (int32_t Y = 0; Y < Height; ++Y)
-        for (int32_t X = 0; X < Width; ++X)
-            Spec.Samples.push_back(static_cast<uint16_t>((X / 4 + Y / 3) % 16));
     return EncodePng(Spec);
 }
 
 TBytes RgbPng(int32_t Width, int32_t Height)
 {
-    TPngSpec Spec;
-    Spec.Width = Width;
-    Spec.Height = Height;
-    Spec.ColourType = 6;
-    for (int32_t Y = 0; Y < Height; ++Y)
-        for (int32_t X = 0; X < Width; ++X) {
-            uint8_t C[3];
-            Pattern(X, Y, C);
-            Spec.Samples.insert(Spec.Samples.end(), {C[0], C[1], C[2], static_cast<uint16_t>(X % 256)});
-        }
-    return EncodePng(Spec);
+    return EncodePng(PngSpecOf(Width, Height, 6, [](int32_t X, int32_t Y, uint16_t* S) {
+        uint8_t C[3];
+        Pattern(X, Y, C);
+        S[0] = C[0], S[1] = C[1], S[2] = C[2], S[3] = static_cast<uint16_t>(X % 256);
+    }));
 }
 
 TBytes Gif(int32_t Width, int32_t Height)
@@ -90,21 +85,7 @@ TBytes Gif(int32_t Width, int32_t Height)
     return EncodeGif(Spec);
 }
 
-TBytes Bmp(int32_t Width, int32_t Height)
-{
-    TBmpSpec Spec;
-    Spec.Width = Width;
-    Spec.Height = Height;
-    Spec.BitCount = 24;
-    Spec.Pixels = PackBmpRows(Width, Height, 24, false, [](int32_t X, int32_t Y) {
-        uint8_t C[3];
-        Pattern(X, Y, C);
-        return static_cast<uint32_t>(C[0]) << 16 | static_cast<uint32_t>(C[1]) << 8 | C[2];
-    });
-    return WriteBmp(Spec);
-}
-
-std::string Text(const TBytes& Bytes) { return std::string(Bytes.begin(), Bytes.end()); }
+TBytes Bmp(int32_t Width, int32_t Height) { return BmpOf(Width, Height, PatternColour); }
 
 TBytes ZippedFb2(const std::string& EntryName, const std::string& Book, uint16_t Method)
 {
@@ -179,11 +160,12 @@ void WriteBooks(TCorpus& Corpus)
     Corpus.Expect("epub/palette.epub", "0x0", "none");
     Corpus.Book("epub/strip.epub", BuildEpubWithCover(RgbPng(1000, 2), "png"));
     Corpus.Expect("epub/strip.epub", "96x96", "none");
-    Corpus.Book("epub/nocover.epub", BuildEpub(TEpubBook{.Package = EpubPackage("", "<item id=\"t\" href=\"t.html\"/>")}));
+    Corpus.Book("epub/nocover.epub",
+                BuildEpub(TEpubBook{.Package = EpubPackage("", "<item id=\"t\" href=\"t.html\"/>"), .Entries = {}}));
     Corpus.Expect("epub/nocover.epub", "96x96", "none");
 
     // Plain FictionBook, whatever the extension, in the encodings books use.
-    const std::string Fb2Jpeg = BuildFb2WithCover(Text(Jpeg(300, 200)));
+    const std::string Fb2Jpeg = BuildFb2WithCover(AsText(Jpeg(300, 200)));
     Corpus.Book("fb2/utf8.fb2", Fb2Jpeg);
     Corpus.Expect("fb2/utf8.fb2", "96x96", "96 64 24");
     Corpus.Book("fb2/Novel.txt", Fb2Jpeg);
@@ -194,12 +176,12 @@ void WriteBooks(TCorpus& Corpus)
     Russian.Declaration = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>";
     Russian.Title = "Война и мир";
     Russian.Covers = {"#cover.png"};
-    Russian.Binaries = {{"cover.png", Text(RgbPng(120, 160)), "image/png"}};
+    Russian.Binaries = {{"cover.png", AsText(RgbPng(120, 160)), "image/png"}};
     Corpus.Book("fb2/cp1251.fb2", Utf8ToCp1251(BuildFb2(Russian)));
     Corpus.Expect("fb2/cp1251.fb2", "96x96", "72 96 24");
     TFb2Book Wide = Russian;
     Wide.Declaration = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>";
-    Wide.Binaries = {{"cover.png", Text(Gif(64, 48)), "image/gif"}};
+    Wide.Binaries = {{"cover.png", AsText(Gif(64, 48)), "image/gif"}};
     Corpus.Book("fb2/utf16.fb2", Utf16WithBom(BuildFb2(Wide), false));
     Corpus.Expect("fb2/utf16.fb2", "96x96", "64 48 32");
     Corpus.Expect("fb2/utf16.fb2", "32x32", "32 24 24");
@@ -212,7 +194,7 @@ void WriteBooks(TCorpus& Corpus)
     Corpus.Expect(Deep, "96x96", "96 64 24");
 
     // FictionBook in ZIP archives, and the "fb2.zip" restriction.
-    const std::string Fb2Bmp = BuildFb2WithCover(Text(Bmp(200, 100)));
+    const std::string Fb2Bmp = BuildFb2WithCover(AsText(Bmp(200, 100)));
     Corpus.Book("zip/book.fbz", ZippedFb2("book.fb2", Fb2Bmp, ZipDeflated));
     Corpus.Expect("zip/book.fbz", "96x96", "96 48 24");
     Corpus.Expect("zip/book.fbz", "96x96", "96 48 24", Restrict);
@@ -313,13 +295,13 @@ void WriteBooks(TCorpus& Corpus)
          Bytes("<?xml version='1.0' encoding='utf-8'?><fb:FictionBook xmlns:fb='http://www.gribuser.ru/xml/fictionbook/2.0' "
                "xmlns:xlink='http://www.w3.org/1999/xlink'><fb:description><fb:title-info><fb:coverpage>"
                "<fb:image xlink:href='#c'/></fb:coverpage></fb:title-info></fb:description><fb:body/>"
-               "<fb:binary id='c' content-type='image/jpeg'>" + EncodeBase64(Text(Landscape)) +
+               "<fb:binary id='c' content-type='image/jpeg'>" + EncodeBase64(AsText(Landscape)) +
                "</fb:binary></fb:FictionBook>"),
          "96 64 24");
     TZipWriter Later;
     Later.Add("readme.txt", std::string("Two books."), ZipDeflated);
     Later.Add("first.fb2", BuildFb2(TFb2Book{}), ZipDeflated);
-    Later.Add("second.fb2", BuildFb2WithCover(Text(Bmp(200, 100))), ZipDeflated);
+    Later.Add("second.fb2", BuildFb2WithCover(AsText(Bmp(200, 100))), ZipDeflated);
     Both("fallback/later.fbz", Later.Build(), "96 48 24");
     // Record 3 is the first picture (200 x 320), record 4 the thumbnail (150 x 100).
     const TBytes Thumbnail = Mobi(ExthBlock({ExthText(100, "Author"), ExthOffset(202, 1)}), {First, Second});

@@ -24,8 +24,6 @@ TBytes Jpeg()
     return EncodeJpeg(Spec);
 }
 
-std::string Text(const TBytes& Bytes) { return std::string(Bytes.begin(), Bytes.end()); }
-
 TBytes Mobi(const TBytes& Exth)
 {
     TMobiRecord0 Fields;
@@ -74,10 +72,10 @@ TEST(CoverFallbacksSetting, BooksOfEveryRule)
     const std::string PrefixedFb2 =
         "<fb:FictionBook xmlns:fb='http://www.gribuser.ru/xml/fictionbook/2.0' xmlns:l='http://www.w3.org/1999/xlink'>"
         "<fb:description><fb:title-info><fb:coverpage><fb:image l:href='#c'/></fb:coverpage></fb:title-info>"
-        "</fb:description><fb:body/><fb:binary id='c'>" + EncodeBase64(Text(Picture)) + "</fb:binary></fb:FictionBook>";
+        "</fb:description><fb:body/><fb:binary id='c'>" + EncodeBase64(AsText(Picture)) + "</fb:binary></fb:FictionBook>";
     TZipWriter Later;
     Later.Add("first.fb2", BuildFb2(TFb2Book{}), ZipDeflated);
-    Later.Add("second.fb2", BuildFb2WithCover(Text(Picture)), ZipDeflated);
+    Later.Add("second.fb2", BuildFb2WithCover(AsText(Picture)), ZipDeflated);
     TZipWriter Prefixed;
     Prefixed.Add("book.fb2", PrefixedFb2, ZipDeflated);
 
@@ -152,7 +150,7 @@ TEST(CoverFallbacksSetting, RestrictionAndDamageStillEndInNoPreview)
     Settings.CoverFallbacks = true;
     Settings.RestrictToFB2ZIP = true;
     TZipWriter Writer;
-    Writer.Add("book.fb2", BuildFb2WithCover(Text(Jpeg())));
+    Writer.Add("book.fb2", BuildFb2WithCover(AsText(Jpeg())));
     EXPECT_EQ(GetPreviewBitmap(Dir.Write(u"book.zip", Writer.Build()), 96, 96, Settings), nullptr);
     for (const char16_t* Name : {u"empty.epub", u"empty.fb2", u"empty.mobi", u"empty.fbz"})
         EXPECT_EQ(GetPreviewBitmap(Dir.Write(Name, std::string()), 96, 96, Settings), nullptr) << Utf8(Name);

@@ -30,30 +30,17 @@ TEST(FitSizeInBox, OrientationFirstThenOverflow)
             << Case.Picture.Width << "x" << Case.Picture.Height << " in " << Case.Box.Width << "x" << Case.Box.Height;
 }
 
-TBytes Gif(int Width, int Height)
+TBytes Gif(int32_t Width, int32_t Height)
 {
-    TGifSpec Spec;
-    Spec.ScreenWidth = Width;
-    Spec.ScreenHeight = Height;
-    Spec.GlobalColours = {0x000000, 0xFFFFFF, 0xFF0000, 0x0000FF};
-    TGifFrameSpec Frame;
-    Frame.Width = Width;
-    Frame.Height = Height;
-    for (int I = 0; I < Width * Height; ++I)
-        Frame.Pixels.push_back(static_cast<uint8_t>(I % 4));
-    Spec.Frames = {Frame};
-    return EncodeGif(Spec);
+    return GifOf(Width, Height, {0x000000, 0xFFFFFF, 0xFF0000, 0x0000FF},
+                 [Width](int32_t X, int32_t Y) { return static_cast<uint32_t>(Y * Width + X) % 4; });
 }
 
 TBytes Jpeg(int32_t Width, int32_t Height)
 {
-    TJpegSpec Spec;
-    Spec.Width = Width;
-    Spec.Height = Height;
-    Spec.Sample = [](int32_t X, int32_t Y, uint8_t* C) {
+    return JpegOf(Width, Height, [](int32_t X, int32_t Y, uint8_t* C) {
         C[0] = static_cast<uint8_t>(X), C[1] = static_cast<uint8_t>(Y), C[2] = 128;
-    };
-    return EncodeJpeg(Spec);
+    });
 }
 
 std::optional<TDecodedBitmap> Thumbnail(const TBytes& Bytes, int32_t Width, int32_t Height)

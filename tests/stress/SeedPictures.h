@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 #include "core/Types.h"
 
 // Small covers of each picture format, made with the test builders, for
@@ -10,4 +8,3 @@ TBytes SmallJpeg(int32_t Width = 8, int32_t Height = 8);
 TBytes SmallPng(int32_t Width = 4, int32_t Height = 4);
 TBytes SmallGif(int32_t Width = 4, int32_t Height = 4);
 TBytes SmallBmp(int32_t Width = 4, int32_t Height = 4);
-inline std::string AsText(const TBytes& Bytes) { return std::string(Bytes.begin(), Bytes.end()); }

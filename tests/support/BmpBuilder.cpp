@@ -49,8 +49,7 @@ TBytes WriteBmp(const TBmpSpec& Spec)
     return File;
 }
 
-TBytes PackBmpRows(int32_t Width, int32_t Height, int BitCount, bool TopDown,
-                   const std::function<uint32_t(int32_t X, int32_t Y)>& Value)
+TBytes PackBmpRows(int32_t Width, int32_t Height, int BitCount, bool TopDown, const TPixelFunction& Value)
 {
     const size_t Stride = platform::DibStride(Width, BitCount);
     TBytes Out(Stride * static_cast<size_t>(Height), 0);
@@ -69,4 +68,14 @@ TBytes PackBmpRows(int32_t Width, int32_t Height, int BitCount, bool TopDown,
         }
     }
     return Out;
+}
+
+TBytes BmpOf(int32_t Width, int32_t Height, const TPixelFunction& Colour)
+{
+    TBmpSpec Spec;
+    Spec.Width = Width;
+    Spec.Height = Height;
+    Spec.BitCount = 24;
+    Spec.Pixels = PackBmpRows(Width, Height, 24, false, Colour);
+    return WriteBmp(Spec);
 }

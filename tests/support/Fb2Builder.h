@@ -39,3 +39,4 @@ std::string Utf16WithBom(const std::string& Utf8, bool BigEndian);
 std::string Utf8ToCp1251(const std::string& Utf8);
 
 inline TBytes AsBytes(const std::string& Text) { return TBytes(Text.begin(), Text.end()); }
+inline std::string AsText(const TBytes& Bytes) { return std::string(Bytes.begin(), Bytes.end()); }

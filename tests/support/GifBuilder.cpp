@@ -1,4 +1,5 @@
 #include <stdexcept>
+#include <utility>
 
 #include <gif_lib.h>
 
@@ -73,4 +74,20 @@ TBytes EncodeGif(const TGifSpec& Spec)
     }
     Check(EGifCloseFile(Gif, &Error) == GIF_OK);
     return Out;
+}
+
+TBytes GifOf(int32_t Width, int32_t Height, std::vector<uint32_t> Colours, const TPixelFunction& Index)
+{
+    TGifSpec Spec;
+    Spec.ScreenWidth = Width;
+    Spec.ScreenHeight = Height;
+    Spec.GlobalColours = std::move(Colours);
+    TGifFrameSpec Frame;
+    Frame.Width = Width;
+    Frame.Height = Height;
+    for (int32_t Y = 0; Y < Height; ++Y)
+        for (int32_t X = 0; X < Width; ++X)
+            Frame.Pixels.push_back(static_cast<uint8_t>(Index(X, Y)));
+    Spec.Frames.push_back(std::move(Frame));
+    return EncodeGif(Spec);
 }

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 #include <jpeglib.h>
 
@@ -37,4 +38,14 @@ TBytes EncodeJpeg(const TJpegSpec& Spec)
     TBytes Result(Buffer, Buffer + Size);
     std::free(Buffer);
     return Result;
+}
+
+TBytes JpegOf(int32_t Width, int32_t Height, TSampleFunction Rgb, int Quality)
+{
+    TJpegSpec Spec;
+    Spec.Width = Width;
+    Spec.Height = Height;
+    Spec.Sample = std::move(Rgb);
+    Spec.Quality = Quality;
+    return EncodeJpeg(Spec);
 }

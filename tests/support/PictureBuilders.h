@@ -11,6 +11,8 @@
 
 // Component values of pixel (X, Y), Y from the top.
 using TSampleFunction = std::function<void(int32_t X, int32_t Y, uint8_t* Components)>;
+// The colour of pixel (X, Y): 0x00RRGGBB, or an index into a colour table.
+using TPixelFunction = std::function<uint32_t(int32_t X, int32_t Y)>;
 
 struct TJpegSpec {
     int32_t Width = 16;
@@ -21,6 +23,8 @@ struct TJpegSpec {
     bool Progressive = false;
 };
 TBytes EncodeJpeg(const TJpegSpec& Spec);
+// An RGB JPEG of the given quality.
+TBytes JpegOf(int32_t Width, int32_t Height, TSampleFunction Rgb, int Quality = 95);
 
 struct TPngSpec {
     int32_t Width = 4;
@@ -38,6 +42,10 @@ struct TPngSpec {
 TBytes EncodePng(const TPngSpec& Spec);
 // Samples per pixel of a PNG colour type.
 int PngChannels(int ColourType);
+// An 8-bit PNG whose samples at (X, Y) come from Sample; palette and
+// transparency are the caller's to add.
+TPngSpec PngSpecOf(int32_t Width, int32_t Height, int ColourType,
+                   const std::function<void(int32_t X, int32_t Y, uint16_t* Samples)>& Sample);
 
 struct TGifFrameSpec {
     int Left = 0;
@@ -57,6 +65,8 @@ struct TGifSpec {
     std::vector<TGifFrameSpec> Frames;
 };
 TBytes EncodeGif(const TGifSpec& Spec);
+// A GIF of one frame filling the screen, Index(X, Y) into the global Colours.
+TBytes GifOf(int32_t Width, int32_t Height, std::vector<uint32_t> Colours, const TPixelFunction& Index);
 
 enum class TBmpHeader { Core12, Info40, V4 };
 struct TBmpSpec {
@@ -74,5 +84,6 @@ TBytes WriteBmp(const TBmpSpec& Spec);
 // The stored rows of a picture: BitCount bits per pixel from Index(X, Y)
 // (indexes) or Bgr(X, Y) (24/32 bits), rows padded to 4 bytes, bottom-up
 // unless TopDown.
-TBytes PackBmpRows(int32_t Width, int32_t Height, int BitCount, bool TopDown,
-                   const std::function<uint32_t(int32_t X, int32_t Y)>& Value);
+TBytes PackBmpRows(int32_t Width, int32_t Height, int BitCount, bool TopDown, const TPixelFunction& Value);
+// A 24-bit bottom-up BMP.
+TBytes BmpOf(int32_t Width, int32_t Height, const TPixelFunction& Colour);

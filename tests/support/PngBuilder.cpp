@@ -23,6 +23,22 @@ int PngChannels(int ColourType)
     }
 }
 
+TPngSpec PngSpecOf(int32_t Width, int32_t Height, int ColourType,
+                   const std::function<void(int32_t X, int32_t Y, uint16_t* Samples)>& Sample)
+{
+    TPngSpec Spec;
+    Spec.Width = Width;
+    Spec.Height = Height;
+    Spec.ColourType = ColourType;
+    const auto Channels = static_cast<size_t>(PngChannels(ColourType));
+    Spec.Samples.resize(static_cast<size_t>(Width) * static_cast<size_t>(Height) * Channels);
+    uint16_t* Pixel = Spec.Samples.data();
+    for (int32_t Y = 0; Y < Height; ++Y)
+        for (int32_t X = 0; X < Width; ++X, Pixel += Channels)
+            Sample(X, Y, Pixel);
+    return Spec;
+}
+
 TBytes EncodePng(const TPngSpec& Spec)
 {
     TBytes Out;
