@@ -13,11 +13,19 @@ enum TFileOrigin { foBegin = 0, foCurrent = 1, foEnd = 2 };
 class TFileHandle {
 public:
     TFileHandle() = default;
-    TFileHandle(TFileHandle&& Other) noexcept;
-    TFileHandle& operator=(TFileHandle&& Other) noexcept;
+    TFileHandle(TFileHandle&& Other) noexcept : FHandle(Other.FHandle) { Other.FHandle = Invalid; }
+    TFileHandle& operator=(TFileHandle&& Other) noexcept
+    {
+        if (this != &Other) {
+            Close();
+            FHandle = Other.FHandle;
+            Other.FHandle = Invalid;
+        }
+        return *this;
+    }
     TFileHandle(const TFileHandle&) = delete;
     TFileHandle& operator=(const TFileHandle&) = delete;
-    ~TFileHandle();
+    ~TFileHandle() { Close(); }
 
     // Opens an existing file for reading. "\\?\" and "\\?\UNC\" forms are
     // understood. On failure returns false and sets ErrorText to the system's

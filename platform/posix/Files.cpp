@@ -28,20 +28,6 @@ std::string NativePath(const std::u16string& FileName)
 
 }
 
-TFileHandle::TFileHandle(TFileHandle&& Other) noexcept : FHandle(Other.FHandle) { Other.FHandle = Invalid; }
-
-TFileHandle& TFileHandle::operator=(TFileHandle&& Other) noexcept
-{
-    if (this != &Other) {
-        Close();
-        FHandle = Other.FHandle;
-        Other.FHandle = Invalid;
-    }
-    return *this;
-}
-
-TFileHandle::~TFileHandle() { Close(); }
-
 bool TFileHandle::OpenForReading(const std::u16string& FileName, TShareMode, std::string& ErrorText)
 {
     Close();

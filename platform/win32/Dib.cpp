@@ -8,15 +8,7 @@ namespace platform {
 TBitmapHandle CreateDib(int32_t Width, int32_t Height, int BitCount, const uint32_t* ColorTable,
                         int ColorCount, uint8_t** Bits)
 {
-    if (Width <= 0 || Height <= 0)
-        return nullptr;
-    if (BitCount != 1 && BitCount != 4 && BitCount != 8 && BitCount != 24 && BitCount != 32)
-        return nullptr;
-    const int MaxColors = BitCount <= 8 ? 1 << BitCount : 0;
-    if (ColorCount < 0 || ColorCount > MaxColors)
-        return nullptr;
-    const uint64_t Stride = DibStride(Width, BitCount);
-    if (Stride > UINT32_MAX / static_cast<uint64_t>(Height))
+    if (!IsDibShape(Width, Height, BitCount, ColorCount))
         return nullptr;
 
     struct {

@@ -12,20 +12,6 @@ namespace {
 HANDLE AsHandle(intptr_t Value) { return reinterpret_cast<HANDLE>(Value); }
 }
 
-TFileHandle::TFileHandle(TFileHandle&& Other) noexcept : FHandle(Other.FHandle) { Other.FHandle = Invalid; }
-
-TFileHandle& TFileHandle::operator=(TFileHandle&& Other) noexcept
-{
-    if (this != &Other) {
-        Close();
-        FHandle = Other.FHandle;
-        Other.FHandle = Invalid;
-    }
-    return *this;
-}
-
-TFileHandle::~TFileHandle() { Close(); }
-
 bool TFileHandle::OpenForReading(const std::u16string& FileName, TShareMode Share, std::string& ErrorText)
 {
     Close();
