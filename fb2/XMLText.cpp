@@ -78,6 +78,17 @@ bool IsAscii(const unsigned char* Data, size_t Length)
     return true;
 }
 
+// ASCII in any 8-bit code page, and well-formed UTF-8 read as UTF-8, convert
+// to the same bytes.
+bool IsUtf8Already(const TSource& Source)
+{
+    if (Source.Encoding == teUtf16LE || Source.Encoding == teUtf16BE)
+        return false;
+    const auto* Text = reinterpret_cast<const char*>(Source.Data);
+    const bool ReadAsUtf8 = Source.Encoding == teUtf8 || platform::AnsiCodePage() == platform::cpUtf8;
+    return ReadAsUtf8 ? platform::IsWellFormedUtf8(Text, Source.Length) : IsAscii(Source.Data, Source.Length);
+}
+
 // Calls Emit with the UTF-8 form of each piece of the text, in order.
 template <typename TEmit>
 void ConvertPieces(const TSource& Source, TEmit&& Emit)
@@ -128,9 +139,8 @@ TXMLBuffer DecodeXMLText(TXMLBuffer Bytes)
 {
     TSource Source = DetectEncoding(Bytes);
     CutAtNul(Source);
-    const bool EightBit = Source.Encoding == teAnsi || Source.Encoding == teUtf8;
-    if (EightBit && IsAscii(Source.Data, Source.Length)) {
-        // ASCII is UTF-8 already: the text stays where it is, without its mark.
+    if (IsUtf8Already(Source)) {
+        // The text stays where it is, without its mark.
         const auto Mark = static_cast<size_t>(reinterpret_cast<const char*>(Source.Data) - Bytes.Data());
         std::memmove(Bytes.Data(), Bytes.Data() + Mark, Source.Length);
         Bytes.SetSize(Source.Length);

@@ -17,6 +17,12 @@ inline std::u16string MultiByteToWide(TCodePage CodePage, const std::string& Tex
 }
 std::string WideToMultiByte(TCodePage CodePage, const std::u16string& Text);
 
+// The code page cpAnsi stands for.
+TCodePage AnsiCodePage();
+// True when Data holds nothing MultiByteToWide(cpUtf8) would replace: then
+// converting it to UTF-16 and back gives the same bytes.
+bool IsWellFormedUtf8(const char* Data, size_t Length);
+
 // Locale-aware lower-casing of UTF-16 text in place, unit by unit.
 void LowerCase(std::u16string& Text);
 

@@ -37,60 +37,58 @@ void AppendCodePoint(std::u16string& Out, char32_t Code)
     }
 }
 
-// Strict UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF); each
-// maximal invalid subsequence becomes one U+FFFD, as Windows does.
+// Reads the multi-byte character at Data[Index] of strict UTF-8 (no
+// overlongs, no surrogates, nothing above U+10FFFF). False for a maximal
+// invalid subsequence, which Windows replaces by one U+FFFD. Either way Index
+// moves past what was read.
+bool ReadMultiByte(const unsigned char* Data, size_t Length, size_t& Index, char32_t& Code)
+{
+    const unsigned char Lead = Data[Index++];
+    int Trail;
+    unsigned char Min = 0x80, Max = 0xBF;
+    if (Lead >= 0xC2 && Lead <= 0xDF) {
+        Trail = 1;
+        Code = Lead & 0x1F;
+    } else if (Lead >= 0xE0 && Lead <= 0xEF) {
+        Trail = 2;
+        Code = Lead & 0x0F;
+        if (Lead == 0xE0)
+            Min = 0xA0;
+        if (Lead == 0xED)
+            Max = 0x9F;
+    } else if (Lead >= 0xF0 && Lead <= 0xF4) {
+        Trail = 3;
+        Code = Lead & 0x07;
+        if (Lead == 0xF0)
+            Min = 0x90;
+        if (Lead == 0xF4)
+            Max = 0x8F;
+    } else {
+        return false;
+    }
+    for (int Taken = 0; Taken < Trail; ++Taken, ++Index) {
+        if (Index == Length || Data[Index] < Min || Data[Index] > Max)
+            return false;
+        Min = 0x80;
+        Max = 0xBF;
+        Code = (Code << 6) | (Data[Index] & 0x3F);
+    }
+    return true;
+}
+
 std::u16string DecodeUtf8(const unsigned char* Data, size_t Length)
 {
     std::u16string Out;
     Out.reserve(Length);
-    size_t I = 0;
-    while (I < Length) {
-        const unsigned char Lead = Data[I];
-        if (Lead < 0x80) {
-            Out.push_back(Lead);
-            ++I;
-            continue;
-        }
-        int Trail;
+    size_t Index = 0;
+    while (Index < Length) {
         char32_t Code;
-        unsigned char Min = 0x80, Max = 0xBF;
-        if (Lead >= 0xC2 && Lead <= 0xDF) {
-            Trail = 1;
-            Code = Lead & 0x1F;
-        } else if (Lead >= 0xE0 && Lead <= 0xEF) {
-            Trail = 2;
-            Code = Lead & 0x0F;
-            if (Lead == 0xE0)
-                Min = 0xA0;
-            if (Lead == 0xED)
-                Max = 0x9F;
-        } else if (Lead >= 0xF0 && Lead <= 0xF4) {
-            Trail = 3;
-            Code = Lead & 0x07;
-            if (Lead == 0xF0)
-                Min = 0x90;
-            if (Lead == 0xF4)
-                Max = 0x8F;
-        } else {
-            Out.push_back(Replacement);
-            ++I;
-            continue;
-        }
-        size_t J = I + 1;
-        int Taken = 0;
-        for (; Taken < Trail && J < Length; ++Taken, ++J) {
-            const unsigned char C = Data[J];
-            if (C < Min || C > Max)
-                break;
-            Min = 0x80;
-            Max = 0xBF;
-            Code = (Code << 6) | (C & 0x3F);
-        }
-        if (Taken == Trail)
+        if (Data[Index] < 0x80)
+            Out.push_back(Data[Index++]);
+        else if (ReadMultiByte(Data, Length, Index, Code))
             AppendCodePoint(Out, Code);
         else
             Out.push_back(Replacement);
-        I = J;
     }
     return Out;
 }
@@ -184,6 +182,22 @@ std::string WideToMultiByte(TCodePage CodePage, const std::u16string& Text)
         return Out;
     }
     return EncodeUtf8(Text);
+}
+
+TCodePage AnsiCodePage() { return cpUtf8; }
+
+bool IsWellFormedUtf8(const char* Data, size_t Length)
+{
+    const auto* Bytes = reinterpret_cast<const unsigned char*>(Data);
+    size_t Index = 0;
+    while (Index < Length) {
+        char32_t Code;
+        if (Bytes[Index] < 0x80)
+            ++Index;
+        else if (!ReadMultiByte(Bytes, Length, Index, Code))
+            return false;
+    }
+    return true;
 }
 
 void LowerCase(std::u16string& Text)

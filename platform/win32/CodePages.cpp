@@ -38,6 +38,18 @@ std::string WideToMultiByte(TCodePage CodePage, const std::u16string& Text)
     return Out;
 }
 
+TCodePage AnsiCodePage() { return static_cast<TCodePage>(GetACP()); }
+
+bool IsWellFormedUtf8(const char* Data, size_t Length)
+{
+    if (Length == 0)
+        return true;
+    // Longer text is not checked: it is converted, which is never wrong.
+    if (Length > INT_MAX)
+        return false;
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, Data, static_cast<int>(Length), nullptr, 0) > 0;
+}
+
 void LowerCase(std::u16string& Text)
 {
     if (!Text.empty() && Text.size() <= MAXDWORD)

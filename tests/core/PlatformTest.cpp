@@ -28,6 +28,38 @@ TEST(CodePages, Utf8MalformedInputIsReplaced)
     EXPECT_EQ(platform::MultiByteToWide(cpUtf8, std::string("\xC0\xAF")), u"\uFFFD\uFFFD");
 }
 
+// Text counted well-formed must come back unchanged from UTF-16, and
+// nothing else may.
+TEST(CodePages, WellFormedUtf8IsExactlyWhatConvertsBackUnchanged)
+{
+    const struct {
+        std::string Text;
+        bool WellFormed;
+    } Cases[] = {
+        {"", true},
+        {"plain", true},
+        {"\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0", true},
+        {"\xF0\x9F\x98\x80", true},
+        {"\xEF\xBF\xBD", true},
+        {"\xF4\x8F\xBF\xBF", true},
+        {"\xC0\xAF", false},
+        {"\xE0\x80\xAF", false},
+        {"\xED\xA0\x80", false},
+        {"\xF4\x90\x80\x80", false},
+        {"\xF5\x80\x80\x80", false},
+        {"a\x80", false},
+        {"a\xE2\x82", false},
+        {"\xE2\x82z", false},
+        {"\xFF", false},
+    };
+    for (const auto& Case : Cases) {
+        EXPECT_EQ(platform::IsWellFormedUtf8(Case.Text.data(), Case.Text.size()), Case.WellFormed) << Case.Text;
+        EXPECT_EQ(platform::WideToMultiByte(cpUtf8, platform::MultiByteToWide(cpUtf8, Case.Text)) == Case.Text,
+                  Case.WellFormed)
+            << Case.Text;
+    }
+}
+
 TEST(CodePages, LowerCasingIsUnicodeAware)
 {
     std::u16string Text = u".MOBI.\u00C9PUB.\u0416";

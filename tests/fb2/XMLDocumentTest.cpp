@@ -132,16 +132,32 @@ TEST(XMLDocumentText, ReadingStopsAtANulThatEndsTheText)
     EXPECT_EQ(Utf16.BytesRead, int64_t(Wide.size()));
 }
 
-TEST(XMLDocumentText, AsciiTextKeepsItsBlock)
+TEST(XMLDocumentText, TextThatIsUtf8AlreadyKeepsItsBlock)
 {
-    const std::string Text = "\xEF\xBB\xBF<t>a</t>";
-    TXMLBuffer Raw(Text.size());
-    std::memcpy(Raw.Data(), Text.data(), Text.size());
-    Raw.SetSize(Text.size());
-    const char* Block = Raw.Data();
-    const TXMLBuffer Decoded = DecodeXMLText(std::move(Raw));
-    EXPECT_EQ(Decoded.Data(), Block);
-    EXPECT_EQ(std::string(Decoded.Data(), Decoded.Size()), "<t>a</t>");
+    const bool AnsiIsUtf8 = platform::AnsiCodePage() == platform::cpUtf8;
+    const struct {
+        const char* Name;
+        std::string Text, Decoded; // Decoded empty: not checked
+        bool KeepsBlock;
+    } Cases[] = {
+        {"ASCII after a mark", "\xEF\xBB\xBF<t>a</t>", "<t>a</t>", true},
+        {"ASCII without a mark", "<t>a</t>", "<t>a</t>", true},
+        {"Cyrillic after a mark", "\xEF\xBB\xBF<t>\xD0\x96</t>", "<t>\xD0\x96</t>", true},
+        // Converted from the ANSI code page, where that is not UTF-8.
+        {"Cyrillic without a mark", "<t>\xD0\x96</t>", AnsiIsUtf8 ? "<t>\xD0\x96</t>" : "", AnsiIsUtf8},
+        {"malformed after a mark", "\xEF\xBB\xBF<t>\xD0</t>", "<t>\xEF\xBF\xBD</t>", false},
+    };
+    for (const auto& Case : Cases) {
+        TXMLBuffer Raw(Case.Text.size());
+        std::memcpy(Raw.Data(), Case.Text.data(), Case.Text.size());
+        Raw.SetSize(Case.Text.size());
+        const char* Block = Raw.Data();
+        const TXMLBuffer Decoded = DecodeXMLText(std::move(Raw));
+        EXPECT_EQ(Decoded.Data() == Block, Case.KeepsBlock) << Case.Name;
+        if (!Case.Decoded.empty()) {
+            EXPECT_EQ(std::string(Decoded.Data(), Decoded.Size()), Case.Decoded) << Case.Name;
+        }
+    }
 }
 
 // Claims far more than it holds, as a damaged archive entry may.
