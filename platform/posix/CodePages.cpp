@@ -26,15 +26,17 @@ constexpr char16_t Cp437High[128] = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
 };
 
-void AppendCodePoint(std::u16string& Out, char32_t Code)
+// Writes Code as one unit or a surrogate pair; returns the end.
+char16_t* PutCodePoint(char16_t* Out, char32_t Code)
 {
     if (Code < 0x10000) {
-        Out.push_back(static_cast<char16_t>(Code));
+        *Out++ = static_cast<char16_t>(Code);
     } else {
         Code -= 0x10000;
-        Out.push_back(static_cast<char16_t>(0xD800 + (Code >> 10)));
-        Out.push_back(static_cast<char16_t>(0xDC00 + (Code & 0x3FF)));
+        *Out++ = static_cast<char16_t>(0xD800 + (Code >> 10));
+        *Out++ = static_cast<char16_t>(0xDC00 + (Code & 0x3FF));
     }
+    return Out;
 }
 
 // Reads the multi-byte character at Data[Index] of strict UTF-8 (no
@@ -76,21 +78,24 @@ bool ReadMultiByte(const unsigned char* Data, size_t Length, size_t& Index, char
     return true;
 }
 
+// No character takes fewer bytes than UTF-16 units, and an invalid
+// subsequence of one or more bytes becomes one unit: the text never grows.
 std::u16string DecodeUtf8(const unsigned char* Data, size_t Length)
 {
-    std::u16string Out;
-    Out.reserve(Length);
+    std::u16string Text(Length, u'\0');
+    char16_t* Out = Text.data();
     size_t Index = 0;
     while (Index < Length) {
         char32_t Code;
         if (Data[Index] < 0x80)
-            Out.push_back(Data[Index++]);
+            *Out++ = Data[Index++];
         else if (ReadMultiByte(Data, Length, Index, Code))
-            AppendCodePoint(Out, Code);
+            Out = PutCodePoint(Out, Code);
         else
-            Out.push_back(Replacement);
+            *Out++ = Replacement;
     }
-    return Out;
+    Text.resize(static_cast<size_t>(Out - Text.data()));
+    return Text;
 }
 
 std::string EncodeUtf8(const std::u16string& Text)
