@@ -7,6 +7,11 @@
 
 namespace {
 
+// Most bytes of the container or the package document read: many times the
+// package of a book of thousands of files, and what bounds the cost of one
+// inflated from a small archive (it is held twice, as bytes and as text).
+constexpr uint32_t MaxPackageBytes = uint32_t{32} << 20;
+
 // Where the package document is, and what it calls the cover.
 struct TCoverReference {
     std::u16string BaseDirectory;
@@ -82,7 +87,7 @@ TCoverReference FindCoverReference(TZipFile& Zip)
     const IXMLDocument Document = NewXMLDocument();
     std::u16string Package;
     {
-        const TBytes Container = Zip.Read(u"META-INF/container.xml");
+        const TBytes Container = Zip.Read(u"META-INF/container.xml", MaxPackageBytes);
         TPointerReadOnlyStream Stream(Container.data(), static_cast<intptr_t>(Container.size()));
         Document->SetXMLFromStream(Stream);
         Package = PackagePath(Document);
@@ -91,7 +96,7 @@ TCoverReference FindCoverReference(TZipFile& Zip)
         return {};
     TCoverReference Cover{ExtractZipDir(Package), std::u16string()};
     {
-        const TBytes PackageBytes = Zip.Read(Package);
+        const TBytes PackageBytes = Zip.Read(Package, MaxPackageBytes);
         TPointerReadOnlyStream Stream(PackageBytes.data(), static_cast<intptr_t>(PackageBytes.size()));
         Document->LoadFromStream(Stream);
     }

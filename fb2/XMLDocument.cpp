@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/FileStream.h"
+#include "fb2/XMLNodeBudget.h"
 #include "fb2/XMLText.h"
 #include "fb2/XMLWellFormed.h"
 
@@ -29,6 +30,8 @@ void TXMLDocument::Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding)
 {
     Clear();
     const size_t Size = Buffer.Size();
+    if (!WithinNodeBudget(CountNodesAtMost(Buffer.Data(), Size)))
+        throw EDOMParseError("Document holds more nodes than it may");
     // The parser owns the block from here on, also when it fails, and parses
     // it in place unless it has to convert its encoding.
     const pugi::xml_parse_result Result =

@@ -143,18 +143,19 @@ std::unique_ptr<TStream> TZipFile::Read(const std::u16string& Name, TZipHeader& 
     return OpenEntry(Name, LocalHeader).Stream;
 }
 
-TBytes TZipFile::Read(const std::u16string& Name)
+TBytes TZipFile::Read(const std::u16string& Name, uint32_t MaxBytes)
 {
+    MaxBytes = std::min(MaxBytes, MaxEntryBytes);
     TZipHeader LocalHeader;
     const TOpenedEntry Entry = OpenEntry(Name, LocalHeader);
     if (LocalHeader.Flag & ZipFlagSizesFollowData)
-        return ReadToEnd(*Entry.Stream, MaxEntryBytes);
-    return ReadSized(Entry, LocalHeader);
+        return ReadToEnd(*Entry.Stream, MaxBytes);
+    return ReadSized(Entry, LocalHeader, MaxBytes);
 }
 
 // The central directory's size is the length of the result; the local one, if
 // smaller, is how much of it is read, the rest staying zero.
-TBytes TZipFile::ReadSized(const TOpenedEntry& Entry, const TZipHeader& LocalHeader)
+TBytes TZipFile::ReadSized(const TOpenedEntry& Entry, const TZipHeader& LocalHeader, uint32_t MaxBytes)
 {
     const uint32_t Length = Entry.Central->UncompressedSize;
     // What the rest of the file could possibly yield through this method.
@@ -162,7 +163,7 @@ TBytes TZipFile::ReadSized(const TOpenedEntry& Entry, const TZipHeader& LocalHea
     const int64_t Expansion = Entry.Handler->MaxExpansion;
     const bool FileCannotHold = Expansion > 0 &&
         DataInFile <= std::numeric_limits<int64_t>::max() / Expansion && DataInFile * Expansion < Length;
-    if (Length > MaxEntryBytes || FileCannotHold)
+    if (Length > MaxBytes || FileCannotHold)
         throw EZipException(SZipReadError);
     TBytes Result(Length);
     const int64_t Wanted = std::min(LocalHeader.UncompressedSize, Length);

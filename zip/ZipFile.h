@@ -45,8 +45,9 @@ public:
     // The central directory header of an entry; EListError for a bad index.
     const TZipHeader& FileInfo(int Index) const;
 
-    // The whole uncompressed entry.
-    TBytes Read(const std::u16string& Name);
+    // The whole uncompressed entry; EZipException "Error reading zip file"
+    // when it is larger than MaxBytes (at most MaxEntryBytes).
+    TBytes Read(const std::u16string& Name, uint32_t MaxBytes = MaxEntryBytes);
     // A stream over the uncompressed entry (valid while this reader is open)
     // and the entry's local header.
     std::unique_ptr<TStream> Read(const std::u16string& Name, TZipHeader& LocalHeader);
@@ -62,7 +63,7 @@ private:
     void OpenStream(TStream& Stream, TZipMode Mode);
     void ReadCentralDirectory();
     TOpenedEntry OpenEntry(const std::u16string& Name, TZipHeader& LocalHeader);
-    TBytes ReadSized(const TOpenedEntry& Entry, const TZipHeader& LocalHeader);
+    TBytes ReadSized(const TOpenedEntry& Entry, const TZipHeader& LocalHeader, uint32_t MaxBytes);
 
     TZipMode FMode = zmClosed;
     TStream* FStream = nullptr;

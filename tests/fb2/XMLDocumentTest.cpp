@@ -5,9 +5,11 @@
 
 #include "core/MemoryStream.h"
 #include "fb2/XMLDocument.h"
+#include "fb2/XMLNodeBudget.h"
 #include "fb2/XMLText.h"
 #include "platform/CodePages.h"
 #include "tests/fb2/XMLTestDocuments.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/Fb2Builder.h"
 #include "tests/support/TempDir.h"
 
@@ -406,4 +408,59 @@ TEST(XMLDocumentNodes, NewDocumentsHaveTheDefaultOptions)
     EXPECT_EQ(Document->ChildNodes().Count(), 0);
 }
 
+}
+
+namespace {
+
+void CountBuilt(const IXMLNodeList& Nodes, TNodeCount& Built)
+{
+    for (int Index = 0; Index < Nodes.Count(); ++Index) {
+        const IXMLNode Node = Nodes.Get(Index);
+        ++Built.Nodes;
+        Built.Attributes += static_cast<size_t>(Node.AttributeNodes().Count());
+        CountBuilt(Node.ChildNodes(), Built);
+    }
+}
+
+}
+
+// The bound is what keeps a document of millions of tiny nodes from being
+// built: it must never fall below what the parser makes of a text.
+TEST(XMLNodeBudget, CountIsNeverBelowWhatIsBuilt)
+{
+    const std::string Texts[] = {
+        "<a b='1'><c/>text</a>",
+        "<?xml version='1.0' encoding='utf-8'?><!DOCTYPE a><a>x &gt; y = z<b>\n \t\n</b>tail<!-- c --></a>",
+        "<a b=\"x>y\" c='=' d='<'><![CDATA[<z>]]><?pi a=b?>  <e/>\n</a>",
+        "  <a>></a>  ",
+    };
+    for (const std::string& Text : Texts) {
+        TNodeCount Built{1, 0};
+        CountBuilt(DocumentFromText(Text)->ChildNodes(), Built);
+        const TNodeCount Bound = CountNodesAtMost(Text.data(), Text.size());
+        EXPECT_GE(Bound.Nodes, Built.Nodes) << Text;
+        EXPECT_GE(Bound.Attributes, Built.Attributes) << Text;
+    }
+    const TNodeCount Simple = CountNodesAtMost(Texts[0].data(), Texts[0].size());
+    EXPECT_EQ(Simple.Nodes, 4u);
+    EXPECT_EQ(Simple.Attributes, 1u);
+}
+
+TEST(XMLNodeBudget, ManyTinyNodesAreRefusedBeforeTheyAreBuilt)
+{
+    constexpr size_t MaxNodes = (size_t{24} << 20) / 8;
+    EXPECT_TRUE(WithinNodeBudget({MaxNodes, 0}));
+    EXPECT_FALSE(WithinNodeBudget({MaxNodes + 1, 0}));
+    EXPECT_TRUE(WithinNodeBudget({MaxNodes / 2, MaxNodes * 4 / 5}));
+    EXPECT_FALSE(WithinNodeBudget({MaxNodes / 2, MaxNodes * 4 / 5 + 1}));
+    EXPECT_FALSE(WithinNodeBudget({1, SIZE_MAX}));
+
+    std::string Text = "<r>";
+    for (size_t I = 0; I < MaxNodes; ++I)
+        Text += "<a/>";
+    Text += "</r>";
+    // Two nodes over: the root and the document besides the empty elements.
+    EXPECT_EQ(FailureOf<EDOMParseError>([&] { DocumentFromText(Text)->Activate(); }),
+              "Document holds more nodes than it may");
+    EXPECT_EQ(FailureOf<EDOMParseError>([&] { DocumentFromFileBytes(Text); }), "Document holds more nodes than it may");
 }

@@ -200,6 +200,16 @@ std::string WideFb2(size_t Width)
     return Text + "</FictionBook>";
 }
 
+// Count copies of Markup inside the root of an FB2 document.
+std::string RepeatedFb2(const std::string& Markup, size_t Count)
+{
+    std::string Text = "<?xml version=\"1.0\"?><FictionBook>";
+    Text.reserve(Text.size() + Markup.size() * Count + 20);
+    for (size_t I = 0; I < Count; ++I)
+        Text += Markup;
+    return Text + "</FictionBook>";
+}
+
 TBytes WideEpub(size_t Width)
 {
     std::string Metadata, Manifest;
@@ -209,6 +219,18 @@ TBytes WideEpub(size_t Width)
     }
     TEpubBook Book;
     Book.Package = EpubPackage(Metadata, Manifest);
+    return BuildEpub(Book);
+}
+
+// A package document of Count copies of Markup, deflated.
+TBytes RepeatedEpub(const std::string& Markup, size_t Count)
+{
+    std::string Metadata;
+    Metadata.reserve(Markup.size() * Count);
+    for (size_t I = 0; I < Count; ++I)
+        Metadata += Markup;
+    TEpubBook Book;
+    Book.Package = EpubPackage(Metadata, "<item id=\"c\" href=\"c.png\"/>");
     return BuildEpub(Book);
 }
 
@@ -298,6 +320,16 @@ const TInput Inputs[] = {
     {"xml-deep-3m.fb2", [] { return AsBytes(DeepFb2(3000000)); }},
     {"xml-wide-1m.fb2", [] { return AsBytes(WideFb2(1000000)); }},
     {"xml-wide-epub-500k.epub", [] { return WideEpub(500000); }},
+    // As many nodes, or attributes, as 100 MB of text can hold.
+    {"xml-nodes-38m.fb2", [] { return AsBytes(RepeatedFb2("<a/>x", 19000000)); }},
+    {"xml-attributes-17m.fb2", [] { return AsBytes(RepeatedFb2("<a b='' c='' d='' e='' f='' g=''/>", 2800000)); }},
+    {"xml-nodes-fbz-50m.fbz",
+     [] {
+         TZipWriter Writer;
+         Writer.Add("book.fb2", RepeatedFb2("<a/>x", 25000000), ZipDeflated);
+         return Writer.Build();
+     }},
+    {"xml-nodes-epub-100m.epub", [] { return RepeatedEpub("<a/>x", 50000000); }},
     {"xml-deep-epub-1m.epub", [] { return DeepEpub(1000000); }},
     {"exth-count-huge.mobi", ManyExthRecords},
     {"exth-zero-lengths.mobi", EmptyExthRecords},

@@ -253,11 +253,30 @@ TEST(ZipRead, EntriesLargerThanTheLimit)
     for (const std::u16string Name : {u"declared", u"over", u"stated-over"}) {
         const auto Start = std::chrono::steady_clock::now();
         EXPECT_EQ(FailureOf<EZipException>([&] { Archive.Zip.Read(Name); }), "Error reading zip file") << Utf8(Name);
+        // A caller's larger limit does not lift the entry limit.
+        EXPECT_EQ(FailureOf<EZipException>([&] { Archive.Zip.Read(Name, 0xFFFFFFFF); }), "Error reading zip file")
+            << Utf8(Name);
         EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(5)) << Utf8(Name);
     }
     const TBytes Whole = Archive.Zip.Read(u"at-limit");
     ASSERT_EQ(Whole.size(), Limit);
     EXPECT_EQ(std::count(Whole.begin(), Whole.end(), 0), static_cast<long>(Limit));
+}
+
+// A caller's own limit holds for stated sizes and for what inflating yields.
+TEST(ZipRead, EntriesLargerThanTheCallersLimit)
+{
+    const TBytes Content = Sample(1000);
+    TZipWriter Writer;
+    Writer.Add("stored", Content, ZipStored);
+    Writer.Add("deflated", Content, ZipDeflated);
+    Writer.Add("bit3", Content, ZipDeflated).Flag = ZipBit3;
+    TOpenArchive Archive(Writer.Build());
+    for (const std::u16string Name : {u"stored", u"deflated", u"bit3"}) {
+        EXPECT_EQ(Archive.Zip.Read(Name, 1000), Content) << Utf8(Name);
+        EXPECT_EQ(FailureOf<EZipException>([&] { Archive.Zip.Read(Name, 999); }), "Error reading zip file")
+            << Utf8(Name);
+    }
 }
 
 // A stated size the rest of the file cannot yield is refused without

@@ -1,0 +1,57 @@
+#include "fb2/XMLNodeBudget.h"
+
+#include <cstring>
+
+namespace {
+
+// pugixml keeps a node in 8 pointer-sized words and an attribute in 5.
+constexpr size_t NodeWords = 8;
+constexpr size_t AttributeWords = 5;
+constexpr size_t MaxWords = size_t{24} << 20;
+
+bool IsBlank(char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n'; }
+
+// Calls Found with each position of Byte in [Text, End).
+template <typename TFound>
+void ForEach(const char* Text, const char* End, char Byte, TFound&& Found)
+{
+    while (Text < End) {
+        const auto* Hit = static_cast<const char*>(std::memchr(Text, Byte, static_cast<size_t>(End - Text)));
+        if (!Hit)
+            return;
+        Found(Hit);
+        Text = Hit + 1;
+    }
+}
+
+}
+
+TNodeCount CountNodesAtMost(const char* Text, size_t Size)
+{
+    const char* End = Text + Size;
+    TNodeCount Count;
+    Count.Nodes = 1;
+    ForEach(Text, End, '=', [&](const char*) { ++Count.Attributes; });
+    ForEach(Text, End, '<', [&](const char* Open) {
+        if (Open + 1 == End || Open[1] != '/')
+            ++Count.Nodes;
+    });
+    const auto StartsText = [End](const char* Run) {
+        while (Run < End && IsBlank(*Run))
+            ++Run;
+        return Run < End && *Run != '<';
+    };
+    if (StartsText(Text))
+        ++Count.Nodes;
+    ForEach(Text, End, '>', [&](const char* Close) {
+        if (StartsText(Close + 1))
+            ++Count.Nodes;
+    });
+    return Count;
+}
+
+bool WithinNodeBudget(const TNodeCount& Count)
+{
+    return Count.Nodes <= MaxWords / NodeWords &&
+           Count.Attributes <= (MaxWords - Count.Nodes * NodeWords) / AttributeWords;
+}
