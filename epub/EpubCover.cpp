@@ -7,11 +7,6 @@
 
 namespace {
 
-// Most bytes of the container or the package document read: many times the
-// package of a book of thousands of files, and what bounds the cost of one
-// inflated from a small archive (it is held twice, as bytes and as text).
-constexpr uint32_t MaxPackageBytes = uint32_t{32} << 20;
-
 // Where the package document is, and what it calls the cover.
 struct TCoverReference {
     std::u16string BaseDirectory;

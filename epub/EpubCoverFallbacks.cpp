@@ -7,15 +7,19 @@
 #include "epub/EpubCover.h"
 #include "epub/EpubHref.h"
 #include "epub/XmlElements.h"
+#include "fb2/XMLNodeBudget.h"
 #include "platform/CodePages.h"
 #include "zip/BoundedEntry.h"
 
 namespace {
 
-constexpr uint32_t MaxPackageBytes = uint32_t{16} << 20;
 // Pages are parsed only when under 1 MiB.
 constexpr uint32_t MaxPageBytes = (uint32_t{1} << 20) - 1;
 constexpr uint32_t MaxPictureBytes = uint32_t{32} << 20;
+// What one search reads in all, and how many pages and pictures it tries: a
+// package naming thousands of covers is not read through for one thumbnail.
+constexpr uint64_t MaxSearchBytes = uint64_t{128} << 20;
+constexpr size_t MaxTries = 32;
 
 std::u16string Wide(const std::string& Utf8) { return platform::MultiByteToWide(platform::cpUtf8, Utf8); }
 std::string Narrow(const std::u16string& Text) { return platform::WideToMultiByte(platform::cpUtf8, Text); }
@@ -56,11 +60,14 @@ public:
     bool Run()
     {
         ReadEncryptedEntries();
-        pugi::xml_document Container;
-        if (!LoadEntry("META-INF/container.xml", MaxPackageBytes, Container))
-            return false;
-        const std::string PackagePath =
-            Container.child("container").child("rootfiles").child("rootfile").attribute("full-path").value();
+        std::string PackagePath;
+        {
+            pugi::xml_document Container;
+            if (!LoadEntry("META-INF/container.xml", MaxPackageBytes, Container))
+                return false;
+            PackagePath =
+                Container.child("container").child("rootfiles").child("rootfile").attribute("full-path").value();
+        }
         pugi::xml_document Document;
         if (PackagePath.empty() || !LoadEntry(PackagePath, MaxPackageBytes, Document))
             return false;
@@ -72,11 +79,21 @@ public:
     }
 
 private:
+    std::optional<TBytes> Read(const std::string& Name, uint32_t Limit)
+    {
+        return ReadBoundedEntry(FZip, Wide(Name), Limit, &FBudget);
+    }
+
     bool LoadEntry(const std::string& Name, uint32_t Limit, pugi::xml_document& Document)
     {
-        const std::optional<TBytes> Bytes = ReadBoundedEntry(FZip, Wide(Name), Limit);
-        return Bytes && Document.load_buffer(Bytes->data(), Bytes->size(), pugi::parse_default, pugi::encoding_auto);
+        const std::optional<TBytes> Bytes = Read(Name, Limit);
+        const auto* Text = reinterpret_cast<const char*>(Bytes ? Bytes->data() : nullptr);
+        return Bytes && WithinNodeBudget(CountNodesAtMost(Text, Bytes->size())) &&
+               Document.load_buffer(Text, Bytes->size(), pugi::parse_default, pugi::encoding_auto);
     }
+
+    // Pages and pictures: each counts, whether it is read or not.
+    bool MayTry() { return FTries++ < MaxTries; }
 
     // encryption.xml names the entries it covers by URIs relative to the
     // archive's root, in <CipherReference URI="...">.
@@ -159,9 +176,9 @@ private:
     bool OfferPage(const std::string& Href)
     {
         const std::optional<std::string> Page = ResolveEpubHref(FFolder, Href);
-        if (!Page || FEncrypted.count(*Page) || !FPages.insert(*Page).second)
+        if (!Page || FEncrypted.count(*Page) || !FPages.insert(*Page).second || !MayTry())
             return false;
-        const std::optional<TBytes> Bytes = ReadBoundedEntry(FZip, Wide(*Page), MaxPageBytes);
+        const std::optional<TBytes> Bytes = Read(*Page, MaxPageBytes);
         if (!Bytes)
             return false;
         std::set<std::string> Pictures;
@@ -182,9 +199,9 @@ private:
 
     bool OfferEntry(const std::string& Name)
     {
-        if (!FOffered.insert(Name).second || FEncrypted.count(Name))
+        if (!FOffered.insert(Name).second || FEncrypted.count(Name) || !MayTry())
             return false;
-        const std::optional<TBytes> Bytes = ReadBoundedEntry(FZip, Wide(Name), MaxPictureBytes);
+        const std::optional<TBytes> Bytes = Read(Name, MaxPictureBytes);
         return Bytes && FTake(Bytes->data(), Bytes->size());
     }
 
@@ -194,6 +211,8 @@ private:
     std::set<std::string> FEncrypted;
     std::set<std::string> FOffered;
     std::set<std::string> FPages;
+    TReadBudget FBudget{MaxSearchBytes};
+    size_t FTries = 0;
 };
 
 }

@@ -11,10 +11,12 @@
 
 namespace {
 
-// Later ".fb2" entries are tried up to this size and this many: a library
-// archive of thousands of books is not read through for one thumbnail.
+// Later ".fb2" entries are tried up to this size, this many and this much in
+// all: a library archive of thousands of books is not read through for one
+// thumbnail.
 constexpr uint32_t MaxLaterEntryBytes = uint32_t{64} << 20;
 constexpr size_t MaxLaterEntries = 16;
+constexpr uint64_t MaxLaterBytes = uint64_t{64} << 20;
 
 bool IsFB2Element(const IXMLNode& Node, const char16_t* LocalName)
 {
@@ -140,6 +142,7 @@ bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take)
     if (OfferFB2DocumentCovers(std::move(First), Take))
         return true;
     size_t Tried = 0;
+    TReadBudget Budget(MaxLaterBytes);
     bool Later = false;
     for (const std::u16string& Name : Zip.FileNames()) {
         if (!IsFB2EntryName(Name))
@@ -153,7 +156,7 @@ bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take)
         IXMLDocument Document = NewXMLDocument();
         {
             // The entry's bytes go once the document holds its text.
-            const std::optional<TBytes> Bytes = ReadBoundedEntry(Zip, Name, MaxLaterEntryBytes);
+            const std::optional<TBytes> Bytes = ReadBoundedEntry(Zip, Name, MaxLaterEntryBytes, &Budget);
             if (!Bytes)
                 continue;
             TPointerReadOnlyStream Stream(Bytes->data(), static_cast<intptr_t>(Bytes->size()));

@@ -10,8 +10,11 @@ constexpr int64_t ChunkSize = 65536;
 
 }
 
-std::optional<TBytes> ReadBoundedEntry(TZipFile& Zip, const std::u16string& Name, uint32_t Limit)
+std::optional<TBytes> ReadBoundedEntry(TZipFile& Zip, const std::u16string& Name, uint32_t Limit,
+                                       TReadBudget* Budget)
 {
+    if (Budget)
+        Limit = static_cast<uint32_t>(std::min<uint64_t>(Limit, Budget->Left()));
     const int Index = Zip.IndexOf(Name);
     if (Index < 0 || Zip.FileInfo(Index).UncompressedSize > Limit)
         return std::nullopt;
@@ -28,6 +31,8 @@ std::optional<TBytes> ReadBoundedEntry(TZipFile& Zip, const std::u16string& Name
             Bytes.resize(Before + static_cast<size_t>(Room));
             const int64_t Got = ReadUpTo(*Entry, Bytes.data() + Before, Room);
             Bytes.resize(Before + static_cast<size_t>(Got));
+            if (Budget)
+                Budget->Charge(static_cast<uint64_t>(Got));
             if (static_cast<int64_t>(Bytes.size()) > int64_t{Limit})
                 return std::nullopt;
             if (Got < Room)

@@ -150,6 +150,42 @@ TBytes FbzWithRawEntry(const TBytes& Data, uint32_t Size, const TBytes& Content 
     return Writer.Build();
 }
 
+// A book without a cover, then Count later books of Size blanks each: what
+// the cover fallbacks read through.
+TBytes FbzOfLaterBlankBooks(size_t Count, uint32_t Size)
+{
+    TZipWriter Writer;
+    Writer.Add("a.fb2", BuildFb2(TFb2Book{}), ZipDeflated);
+    const TBytes Blanks = DeflatedRun(Size, ' ');
+    for (size_t I = 0; I < Count; ++I) {
+        TZipWriterEntry& Entry = Writer.Add("b" + std::to_string(I) + ".fb2", TBytes{}, ZipDeflated);
+        Entry.Data = Blanks;
+        Entry.CentralUncompressedSize = Entry.LocalUncompressedSize = Size;
+    }
+    return Writer.Build();
+}
+
+// A package of Count pictures named as covers, each Size zero bytes: none
+// decodes, so the fallbacks go on to the next.
+TBytes EpubOfZeroCovers(size_t Count, uint32_t Size)
+{
+    std::string Manifest;
+    for (size_t I = 0; I < Count; ++I)
+        Manifest += "<item id=\"cover" + std::to_string(I) + "\" href=\"c" + std::to_string(I) +
+                    ".jpg\" media-type=\"image/jpeg\"/>";
+    TZipWriter Writer;
+    Writer.Add("mimetype", std::string("application/epub+zip"));
+    Writer.Add("META-INF/container.xml", EpubContainer({"OEBPS/content.opf"}), ZipDeflated);
+    Writer.Add("OEBPS/content.opf", EpubPackage("", Manifest), ZipDeflated);
+    const TBytes Zeros = DeflatedRun(Size);
+    for (size_t I = 0; I < Count; ++I) {
+        TZipWriterEntry& Entry = Writer.Add("OEBPS/c" + std::to_string(I) + ".jpg", TBytes{}, ZipDeflated);
+        Entry.Data = Zeros;
+        Entry.CentralUncompressedSize = Entry.LocalUncompressedSize = Size;
+    }
+    return Writer.Build();
+}
+
 TBytes FbzOfManyEntries(size_t Count)
 {
     TZipWriter Writer;
@@ -331,6 +367,10 @@ const TInput Inputs[] = {
      }},
     {"xml-nodes-epub-100m.epub", [] { return RepeatedEpub("<a/>x", 50000000); }},
     {"xml-deep-epub-1m.epub", [] { return DeepEpub(1000000); }},
+    // With the cover fallbacks on (the "fallbacks-" names).
+    {"fallbacks-later-blank-books.fbz", [] { return FbzOfLaterBlankBooks(17, (64u << 20) - 1); }},
+    {"fallbacks-2000-zero-covers.epub", [] { return EpubOfZeroCovers(2000, 32u << 20); }},
+    {"fallbacks-package-nodes.epub", [] { return RepeatedEpub("<a/>x", 3300000); }},
     {"exth-count-huge.mobi", ManyExthRecords},
     {"exth-zero-lengths.mobi", EmptyExthRecords},
     {"pdb-65535-records.mobi", ManyPdbRecords},

@@ -48,4 +48,28 @@ TEST(ReadBoundedEntry, ABombStopsAtTheLimit)
     EXPECT_TRUE(!Entry || Entry->size() <= (1u << 20));
 }
 
+// Reads within one budget: what each yields is charged, a read that fails
+// on the way is charged what it inflated, and a missing or over-stated entry
+// nothing; what is left bounds every later read.
+TEST(ReadBoundedEntry, ABudgetSharedByReads)
+{
+    TZipWriter Writer;
+    Writer.Add("a", std::string(100, 'a'), ZipDeflated);
+    Writer.Add("b", std::string(100, 'b'), ZipDeflated);
+    Writer.Add("understated", std::string(100, 'u'), ZipDeflated).CentralUncompressedSize = 10;
+    TOpenArchive Archive(Writer.Build());
+    TReadBudget Budget(250);
+    EXPECT_EQ(ReadBoundedEntry(Archive.Zip, u"a", 1000, &Budget), TBytes(100, 'a'));
+    EXPECT_EQ(Budget.Left(), 150u);
+    EXPECT_FALSE(ReadBoundedEntry(Archive.Zip, u"missing", 1000, &Budget));
+    EXPECT_FALSE(ReadBoundedEntry(Archive.Zip, u"b", 99, &Budget));
+    EXPECT_EQ(Budget.Left(), 150u);
+    EXPECT_FALSE(ReadBoundedEntry(Archive.Zip, u"understated", 50, &Budget));
+    EXPECT_EQ(Budget.Left(), 99u);
+    EXPECT_FALSE(ReadBoundedEntry(Archive.Zip, u"b", 1000, &Budget));
+    EXPECT_EQ(Budget.Left(), 99u);
+    EXPECT_FALSE(ReadBoundedEntry(Archive.Zip, u"understated", 1000, &Budget));
+    EXPECT_EQ(Budget.Left(), 0u);
+}
+
 }
