@@ -353,6 +353,15 @@ const TInput Inputs[] = {
     {"gif-claims-65535x65535.epub", [] { return EpubCover(GifClaiming(65535, 65535)); }},
     {"bmp-claims-50000x50000.epub", [] { return EpubCover(BmpClaiming(50000, 50000)); }},
     {"bmp-claims-negative-height.epub", [] { return EpubCover(BmpClaiming(50000, -2147483647)); }},
+    {"fb2-95mb-cover-binary.fb2",
+     [] {
+         // 70 MiB that are no picture, as base64 in one text node.
+         std::string Noise(70u << 20, '\0');
+         uint32_t State = 1;
+         for (char& Byte : Noise)
+             Byte = static_cast<char>((State = State * 1103515245u + 12345u) >> 24);
+         return AsBytes(BuildFb2WithCover(Noise));
+     }},
     {"xml-deep-3m.fb2", [] { return AsBytes(DeepFb2(3000000)); }},
     {"xml-wide-1m.fb2", [] { return AsBytes(WideFb2(1000000)); }},
     {"xml-wide-epub-500k.epub", [] { return WideEpub(500000); }},
