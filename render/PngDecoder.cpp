@@ -92,6 +92,11 @@ bool RunPngLibrary(TPngJob& Job)
         return false;
     }
     png_set_read_fn(Png, &Job, ReadFromJob);
+    // Text, colour profiles, suggested palettes and Exif data are of no use
+    // to a thumbnail, and the compressed ones cost inflating: a few kilobytes
+    // of zTXt chunks may hold gigabytes. They are passed over unread.
+    static const png_byte Unused[] = "iCCP\0iTXt\0sPLT\0tEXt\0zTXt\0eXIf";
+    png_set_keep_unknown_chunks(Png, PNG_HANDLE_CHUNK_NEVER, Unused, static_cast<int>(sizeof Unused / 5));
     png_read_info(Png, Info);
 
     png_uint_32 Width = 0, Height = 0;

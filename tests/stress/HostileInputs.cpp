@@ -80,6 +80,23 @@ TBytes BlackPng(uint32_t Side)
     return Png;
 }
 
+// A small picture behind Count compressed text chunks of 7 MiB zeros each.
+TBytes PngBehindTextBombs(size_t Count)
+{
+    constexpr uint32_t TextSize = 7u << 20;
+    TBytes Text = {'k', 0, 0, 0x78, 0x01};
+    const TBytes Zeros = DeflatedRun(TextSize);
+    Text.insert(Text.end(), Zeros.begin(), Zeros.end());
+    AppendBigEndian32(Text, static_cast<uint32_t>((TextSize % 65521) << 16 | 1));
+    const TBytes Small = SmallPng();
+    // Signature (8) and IHDR (25), then the text chunks.
+    TBytes Png(Small.begin(), Small.begin() + 33);
+    for (size_t I = 0; I < Count; ++I)
+        AppendPngChunk(Png, "zTXt", Text);
+    Png.insert(Png.end(), Small.begin() + 33, Small.end());
+    return Png;
+}
+
 TBytes JpegClaiming(uint16_t Width, uint16_t Height)
 {
     TBytes Jpeg = SmallJpeg();
@@ -349,6 +366,7 @@ const TInput Inputs[] = {
     {"png-claims-100000x100000.epub", [] { return EpubCover(PngClaiming(100000, 100000)); }},
     {"png-claims-2147483647-square.epub", [] { return EpubCover(PngClaiming(0x7FFFFFFF, 0x7FFFFFFF)); }},
     {"png-real-20000x20000.epub", [] { return EpubCover(BlackPng(20000)); }},
+    {"png-text-chunks-8gb.epub", [] { return EpubCover(PngBehindTextBombs(1200)); }},
     {"jpeg-claims-65500x65500.epub", [] { return EpubCover(JpegClaiming(65500, 65500)); }},
     {"gif-claims-65535x65535.epub", [] { return EpubCover(GifClaiming(65535, 65535)); }},
     {"bmp-claims-50000x50000.epub", [] { return EpubCover(BmpClaiming(50000, 50000)); }},
