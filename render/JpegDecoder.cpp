@@ -29,6 +29,17 @@ void ExitToDecoder(j_common_ptr Info)
     std::longjmp(reinterpret_cast<TJpegErrorManager*>(Info->err)->Jump, 1);
 }
 
+// Each scan of a progressive or multi-scan file is a pass over every block of
+// the picture, and a scan may take only a few bytes: a file of thousands of
+// repeated scans costs minutes. Encoders write at most a few dozen.
+constexpr int MaxScans = 100;
+
+void LimitScans(j_common_ptr Info)
+{
+    if (reinterpret_cast<j_decompress_ptr>(Info)->input_scan_number > MaxScans)
+        ExitToDecoder(Info);
+}
+
 // Warnings (premature end of data among them) never stop the decoding.
 void IgnoreMessage(j_common_ptr, int) {}
 void IgnoreOutput(j_common_ptr) {}
@@ -76,6 +87,8 @@ bool RunJpegLibrary(TJpegJob& Job)
 {
     jpeg_decompress_struct Info;
     TJpegErrorManager Errors;
+    jpeg_progress_mgr Progress{};
+    Progress.progress_monitor = LimitScans;
     Info.err = jpeg_std_error(&Errors.Public);
     Errors.Public.error_exit = ExitToDecoder;
     Errors.Public.emit_message = IgnoreMessage;
@@ -86,6 +99,7 @@ bool RunJpegLibrary(TJpegJob& Job)
     }
     jpeg_create_decompress(&Info);
     Info.mem->max_memory_to_use = MaxLibraryMemory;
+    Info.progress = &Progress;
     jpeg_mem_src(&Info, Job.Data, static_cast<unsigned long>(Job.Size));
     jpeg_read_header(&Info, TRUE);
 

@@ -217,6 +217,20 @@ TEST(JpegDecoder, TruncatedDataStillDecodesAtFullSize)
     EXPECT_EQ(Bitmap->Height(), 64);
 }
 
+// Every scan costs a pass over the picture: a hundred are decoded, more are
+// refused.
+TEST(JpegDecoder, ScansBeyondTheHundredthGiveNoPicture)
+{
+    TJpegSpec Spec;
+    Spec.Width = Spec.Height = 32;
+    Spec.Progressive = true;
+    Spec.Sample = [](int32_t X, int32_t Y, uint8_t* C) { C[0] = C[1] = C[2] = static_cast<uint8_t>(X * 8 + Y); };
+    const TBytes Progressive = EncodeJpeg(Spec);
+    ASSERT_TRUE(DecodeBytes(Progressive));
+    EXPECT_TRUE(DecodeBytes(JpegWithScans(Progressive, 100)));
+    EXPECT_FALSE(DecodeBytes(JpegWithScans(Progressive, 101)));
+}
+
 TEST(JpegDecoder, BrokenHeadersGiveNoPicture)
 {
     TBytes Bytes = FlatJpeg(16, 16);

@@ -14,6 +14,7 @@
 #include "tests/support/EpubBuilder.h"
 #include "tests/support/Fb2Builder.h"
 #include "tests/support/PdbBuilder.h"
+#include "tests/support/PictureBuilders.h"
 #include "tests/support/ZipWriter.h"
 
 namespace fs = std::filesystem;
@@ -95,6 +96,18 @@ TBytes PngBehindTextBombs(size_t Count)
         AppendPngChunk(Png, "zTXt", Text);
     Png.insert(Png.end(), Small.begin() + 33, Small.end());
     return Png;
+}
+
+// A flat progressive picture whose last scan comes again and again: each
+// repeat is a few bytes and a pass over every block of the picture.
+TBytes JpegOfRepeatedScans(size_t Scans)
+{
+    TJpegSpec Spec;
+    Spec.Width = Spec.Height = 2048;
+    Spec.Components = 1;
+    Spec.Progressive = true;
+    Spec.Sample = [](int32_t, int32_t, uint8_t* C) { C[0] = 128; };
+    return JpegWithScans(EncodeJpeg(Spec), Scans);
 }
 
 TBytes JpegClaiming(uint16_t Width, uint16_t Height)
@@ -368,6 +381,7 @@ const TInput Inputs[] = {
     {"png-real-20000x20000.epub", [] { return EpubCover(BlackPng(20000)); }},
     {"png-text-chunks-8gb.epub", [] { return EpubCover(PngBehindTextBombs(1200)); }},
     {"jpeg-claims-65500x65500.epub", [] { return EpubCover(JpegClaiming(65500, 65500)); }},
+    {"jpeg-100000-scans.epub", [] { return EpubCover(JpegOfRepeatedScans(100000)); }},
     {"gif-claims-65535x65535.epub", [] { return EpubCover(GifClaiming(65535, 65535)); }},
     {"bmp-claims-50000x50000.epub", [] { return EpubCover(BmpClaiming(50000, 50000)); }},
     {"bmp-claims-negative-height.epub", [] { return EpubCover(BmpClaiming(50000, -2147483647)); }},

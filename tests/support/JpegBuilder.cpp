@@ -49,3 +49,20 @@ TBytes JpegOf(int32_t Width, int32_t Height, TSampleFunction Rgb, int Quality)
     Spec.Quality = Quality;
     return EncodeJpeg(Spec);
 }
+
+TBytes JpegWithScans(const TBytes& Jpeg, size_t Scans)
+{
+    size_t LastScan = 0, Count = 0;
+    for (size_t At = 0; At + 1 < Jpeg.size(); ++At)
+        if (Jpeg[At] == 0xFF && Jpeg[At + 1] == 0xDA) {
+            LastScan = At;
+            ++Count;
+        }
+    // The last scan runs to the end-of-image marker.
+    const auto Scan = Jpeg.begin() + static_cast<ptrdiff_t>(LastScan), End = Jpeg.end() - 2;
+    TBytes Out(Jpeg.begin(), End);
+    for (; Count < Scans; ++Count)
+        Out.insert(Out.end(), Scan, End);
+    Out.insert(Out.end(), End, Jpeg.end());
+    return Out;
+}

@@ -23,6 +23,9 @@ struct TJpegSpec {
     bool Progressive = false;
 };
 TBytes EncodeJpeg(const TJpegSpec& Spec);
+// Jpeg with its last scan repeated until it has Scans scans in all: a
+// decoder takes the repeats as a bogus progression and goes on.
+TBytes JpegWithScans(const TBytes& Jpeg, size_t Scans);
 // An RGB JPEG of the given quality.
 TBytes JpegOf(int32_t Width, int32_t Height, TSampleFunction Rgb, int Quality = 95);
 
