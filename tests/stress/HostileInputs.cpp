@@ -123,7 +123,7 @@ TBytes JpegClaiming(uint16_t Width, uint16_t Height)
     return Jpeg;
 }
 
-TBytes GifClaiming(uint16_t Width, uint16_t Height)
+TBytes GifClaiming(uint16_t Width, uint16_t Height, bool FrameToo = true)
 {
     TBytes Gif = SmallGif();
     // Screen size at 6; four colours make a 12-byte global table after the
@@ -132,7 +132,7 @@ TBytes GifClaiming(uint16_t Width, uint16_t Height)
     PutLittleEndian16(Gif, 6, Width);
     PutLittleEndian16(Gif, 8, Height);
     const size_t Frame = 13 + 12;
-    if (Gif.size() > Frame + 9 && Gif[Frame] == ',') {
+    if (FrameToo && Gif.size() > Frame + 9 && Gif[Frame] == ',') {
         PutLittleEndian16(Gif, Frame + 5, Width);
         PutLittleEndian16(Gif, Frame + 7, Height);
     }
@@ -383,6 +383,7 @@ const TInput Inputs[] = {
     {"jpeg-claims-65500x65500.epub", [] { return EpubCover(JpegClaiming(65500, 65500)); }},
     {"jpeg-100000-scans.epub", [] { return EpubCover(JpegOfRepeatedScans(100000)); }},
     {"gif-claims-65535x65535.epub", [] { return EpubCover(GifClaiming(65535, 65535)); }},
+    {"gif-screen-65535x65535.epub", [] { return EpubCover(GifClaiming(65535, 65535, false)); }},
     {"bmp-claims-50000x50000.epub", [] { return EpubCover(BmpClaiming(50000, 50000)); }},
     {"bmp-claims-negative-height.epub", [] { return EpubCover(BmpClaiming(50000, -2147483647)); }},
     {"fb2-95mb-cover-binary.fb2",
