@@ -42,13 +42,6 @@ TBytes Jpeg(int32_t Width, int32_t Height, int Components = 3)
     return EncodeJpeg(Spec);
 }
 
-uint32_t PatternColour(int32_t X, int32_t Y)
-{
-    uint8_t C[3];
-    Pattern(X, Y, C);
-    return static_cast<uint32_t>(C[0]) << 16 | static_cast<uint32_t>(C[1]) << 8 | C[2];
-}
-
 TBytes PalettePng(int32_t Width, int32_t Height)
 {
     TPngSpec Spec = PngSpecOf(Width, Height, 3, [](int32_t X, int32_t Y, uint16_t* S) { S[0] = (X / 4 + Y / 3) % 16; });
@@ -85,7 +78,7 @@ TBytes Gif(int32_t Width, int32_t Height)
     return EncodeGif(Spec);
 }
 
-TBytes Bmp(int32_t Width, int32_t Height) { return BmpOf(Width, Height, PatternColour); }
+TBytes Bmp(int32_t Width, int32_t Height) { return BmpOf(Width, Height, Pattern); }
 
 TBytes ZippedFb2(const std::string& EntryName, const std::string& Book, uint16_t Method)
 {

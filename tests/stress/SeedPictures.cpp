@@ -11,13 +11,6 @@ void Gradient(int32_t X, int32_t Y, uint8_t* C)
     C[2] = static_cast<uint8_t>((X + Y) * 16);
 }
 
-uint32_t GradientColour(int32_t X, int32_t Y)
-{
-    uint8_t C[3];
-    Gradient(X, Y, C);
-    return static_cast<uint32_t>(C[0]) << 16 | static_cast<uint32_t>(C[1]) << 8 | C[2];
-}
-
 }
 
 TBytes SmallJpeg(int32_t Width, int32_t Height) { return JpegOf(Width, Height, Gradient, 50); }
@@ -37,4 +30,4 @@ TBytes SmallGif(int32_t Width, int32_t Height)
                  [Width](int32_t X, int32_t Y) { return static_cast<uint32_t>(Y * Width + X) % 4; });
 }
 
-TBytes SmallBmp(int32_t Width, int32_t Height) { return BmpOf(Width, Height, GradientColour); }
+TBytes SmallBmp(int32_t Width, int32_t Height) { return BmpOf(Width, Height, Gradient); }

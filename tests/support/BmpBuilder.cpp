@@ -70,8 +70,13 @@ TBytes PackBmpRows(int32_t Width, int32_t Height, int BitCount, bool TopDown, co
     return Out;
 }
 
-TBytes BmpOf(int32_t Width, int32_t Height, const TPixelFunction& Colour)
+TBytes BmpOf(int32_t Width, int32_t Height, const TSampleFunction& Rgb)
 {
+    const auto Colour = [&Rgb](int32_t X, int32_t Y) {
+        uint8_t C[3];
+        Rgb(X, Y, C);
+        return static_cast<uint32_t>(C[0]) << 16 | static_cast<uint32_t>(C[1]) << 8 | C[2];
+    };
     TBmpSpec Spec;
     Spec.Width = Width;
     Spec.Height = Height;

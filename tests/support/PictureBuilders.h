@@ -88,5 +88,5 @@ TBytes WriteBmp(const TBmpSpec& Spec);
 // (indexes) or Bgr(X, Y) (24/32 bits), rows padded to 4 bytes, bottom-up
 // unless TopDown.
 TBytes PackBmpRows(int32_t Width, int32_t Height, int BitCount, bool TopDown, const TPixelFunction& Value);
-// A 24-bit bottom-up BMP.
-TBytes BmpOf(int32_t Width, int32_t Height, const TPixelFunction& Colour);
+// A 24-bit bottom-up BMP of the colours Rgb gives.
+TBytes BmpOf(int32_t Width, int32_t Height, const TSampleFunction& Rgb);
