@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "epub/XmlElements.h"
+#include "xml/XmlElements.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "core/MemoryStream.h"
 #include "core/Strings.h"
-#include "fb2/XMLDocument.h"
-#include "fb2/XMLNodeLookup.h"
+#include "xml/XMLDocument.h"
+#include "xml/XMLNodeLookup.h"
 
 namespace {
 

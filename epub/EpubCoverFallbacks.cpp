@@ -6,8 +6,8 @@
 #include "epub/CoverPage.h"
 #include "epub/EpubCover.h"
 #include "epub/EpubHref.h"
-#include "epub/XmlElements.h"
-#include "fb2/XMLNodeBudget.h"
+#include "xml/XmlElements.h"
+#include "xml/XMLNodeBudget.h"
 #include "platform/CodePages.h"
 #include "zip/BoundedEntry.h"
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "fb2/Base64.h"
-#include "fb2/XMLNodeLookup.h"
+#include "xml/XMLNodeLookup.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 
 // The cover picture's bytes of a FictionBook document, or an empty string.
 // Takes the caller's reference to the document and drops it before the

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/CoverCandidate.h"
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 #include "zip/ZipFile.h"
 
 // The namespace of FictionBook 2 elements.

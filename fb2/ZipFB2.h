@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/Stream.h"
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 #include "zip/ZipFile.h"
 
 // Whether a ".zip" archive name may hold a FictionBook book: it ends in "fb2.zip".

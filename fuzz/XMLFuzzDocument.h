@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "core/MemoryStream.h"
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 
 // A document made of fuzz bytes the two ways the routes make one: read as a
 // file (parsed at once), or set as text (parsed on first use).

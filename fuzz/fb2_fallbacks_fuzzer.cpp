@@ -5,7 +5,7 @@
 
 #include "core/MemoryStream.h"
 #include "fb2/FB2CoverFallbacks.h"
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 #include "zip/ZipFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)

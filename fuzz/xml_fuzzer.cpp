@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fuzz/XMLFuzzDocument.h"
-#include "fb2/XMLNodeLookup.h"
+#include "xml/XMLNodeLookup.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 #include "platform/Dib.h"
 #include "plugin/Settings.h"
 #include "zip/ZipFile.h"

@@ -7,7 +7,7 @@
 #include "core/Strings.h"
 #include "epub/EpubCover.h"
 #include "fb2/FB2Cover.h"
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 #include "fb2/ZipFB2.h"
 #include "mobi/MobiUnit.h"
 #include "platform/CodePages.h"

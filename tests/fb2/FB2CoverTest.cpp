@@ -3,7 +3,7 @@
 #include "fb2/Base64.h"
 #include "fb2/FB2Cover.h"
 #include "platform/CodePages.h"
-#include "tests/fb2/XMLTestDocuments.h"
+#include "tests/xml/XMLTestDocuments.h"
 #include "tests/support/Fb2Builder.h"
 
 namespace {

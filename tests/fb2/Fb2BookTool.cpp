@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fb2/FB2Cover.h"
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 #include "platform/CodePages.h"
 #include "platform/Files.h"
 #include "tests/support/Fb2Builder.h"

@@ -1,4 +1,4 @@
-#include "fb2/XMLNode.h"
+#include "xml/XMLNode.h"
 
 #include <climits>
 #include <cstring>
@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "core/Strings.h"
-#include "fb2/XMLDocument.h"
-#include "fb2/XMLWellFormed.h"
+#include "xml/XMLDocument.h"
+#include "xml/XMLWellFormed.h"
 #include "platform/CodePages.h"
 
 namespace {

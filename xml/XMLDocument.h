@@ -7,8 +7,8 @@
 
 #include "core/Exceptions.h"
 #include "core/Stream.h"
-#include "fb2/XMLBuffer.h"
-#include "fb2/XMLNode.h"
+#include "xml/XMLBuffer.h"
+#include "xml/XMLNode.h"
 
 BRISLEAF_EXCEPTION(EXMLDocError, Exception);
 // The text is not a well-formed document; the message says why.

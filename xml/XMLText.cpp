@@ -1,4 +1,4 @@
-#include "fb2/XMLText.h"
+#include "xml/XMLText.h"
 
 #include <cstdint>
 #include <cstring>

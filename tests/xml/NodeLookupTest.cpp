@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "fb2/XMLNodeLookup.h"
-#include "tests/fb2/XMLTestDocuments.h"
+#include "xml/XMLNodeLookup.h"
+#include "tests/xml/XMLTestDocuments.h"
 #include "tests/support/TempDir.h"
 
 namespace {

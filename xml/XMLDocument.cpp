@@ -1,11 +1,11 @@
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 
 #include <utility>
 
 #include "core/FileStream.h"
-#include "fb2/XMLNodeBudget.h"
-#include "fb2/XMLText.h"
-#include "fb2/XMLWellFormed.h"
+#include "xml/XMLNodeBudget.h"
+#include "xml/XMLText.h"
+#include "xml/XMLWellFormed.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "core/MemoryStream.h"
-#include "fb2/XMLDocument.h"
-#include "fb2/XMLNodeBudget.h"
-#include "fb2/XMLText.h"
+#include "xml/XMLDocument.h"
+#include "xml/XMLNodeBudget.h"
+#include "xml/XMLText.h"
 #include "platform/CodePages.h"
-#include "tests/fb2/XMLTestDocuments.h"
+#include "tests/xml/XMLTestDocuments.h"
 #include "tests/support/FailureOf.h"
 #include "tests/support/Fb2Builder.h"
 #include "tests/support/TempDir.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 
 // The first top-level node of Document (activated first, so pending text is
 // parsed here) whose node name is exactly Name, or none. Every kind of node

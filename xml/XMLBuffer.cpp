@@ -1,4 +1,4 @@
-#include "fb2/XMLBuffer.h"
+#include "xml/XMLBuffer.h"
 
 #include <cstdint>
 #include <cstring>

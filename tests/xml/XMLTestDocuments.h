@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/MemoryStream.h"
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 
 // A document whose text is set from Bytes (parsed when first used).
 inline IXMLDocument DocumentFromText(const std::string& Bytes)

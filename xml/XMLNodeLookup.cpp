@@ -1,4 +1,4 @@
-#include "fb2/XMLNodeLookup.h"
+#include "xml/XMLNodeLookup.h"
 
 IXMLNode FindDocumentChild(const IXMLDocument& Document, const std::u16string& Name)
 {

@@ -1,4 +1,4 @@
-#include "fb2/XMLNodeBudget.h"
+#include "xml/XMLNodeBudget.h"
 
 #include <cstring>
 

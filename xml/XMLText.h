@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fb2/XMLBuffer.h"
+#include "xml/XMLBuffer.h"
 
 // The text of an XML document given as bytes, as UTF-8: by byte-order mark
 // UTF-8, UTF-16LE or UTF-16BE (the mark dropped), else the ANSI code page;

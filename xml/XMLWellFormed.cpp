@@ -1,4 +1,4 @@
-#include "fb2/XMLWellFormed.h"
+#include "xml/XMLWellFormed.h"
 
 #include <cstdint>
 #include <cstring>
@@ -8,7 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "fb2/XMLDocument.h"
+#include "xml/XMLDocument.h"
 
 namespace {
 
