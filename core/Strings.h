@@ -1,13 +1,29 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // UTF-16 helpers shared by the routes.
 
-inline char16_t AsciiLower(char16_t C) { return C >= u'A' && C <= u'Z' ? static_cast<char16_t>(C + 32) : C; }
+template <typename TChar>
+constexpr TChar AsciiLower(TChar C)
+{
+    return C >= TChar('A') && C <= TChar('Z') ? static_cast<TChar>(C + 32) : C;
+}
 
-// Equal when the texts differ only in the case of ASCII letters.
-inline bool SameTextAscii(const std::u16string& A, const std::u16string& B)
+namespace detail {
+
+template <typename TChar>
+std::basic_string<TChar> AsciiLowerText(std::basic_string_view<TChar> Text)
+{
+    std::basic_string<TChar> Lower(Text);
+    for (TChar& C : Lower)
+        C = AsciiLower(C);
+    return Lower;
+}
+
+template <typename TChar>
+bool SameTextAscii(std::basic_string_view<TChar> A, std::basic_string_view<TChar> B)
 {
     if (A.size() != B.size())
         return false;
@@ -16,6 +32,16 @@ inline bool SameTextAscii(const std::u16string& A, const std::u16string& B)
             return false;
     return true;
 }
+
+}
+
+// The text with ASCII letters lower-cased, for UTF-16 and for 8-bit text.
+inline std::u16string AsciiLowerText(std::u16string_view Text) { return detail::AsciiLowerText(Text); }
+inline std::string AsciiLowerText(std::string_view Text) { return detail::AsciiLowerText(Text); }
+
+// Equal when the texts differ only in the case of ASCII letters.
+inline bool SameTextAscii(std::u16string_view A, std::u16string_view B) { return detail::SameTextAscii(A, B); }
+inline bool SameTextAscii(std::string_view A, std::string_view B) { return detail::SameTextAscii(A, B); }
 
 // The extension of a file name: from the last '.' that stands after the last
 // '\' or ':' to the end, dot included; empty when there is no such dot.

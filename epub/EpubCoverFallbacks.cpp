@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "core/Strings.h"
 #include "epub/CoverPage.h"
 #include "epub/EpubCover.h"
 #include "epub/EpubHref.h"
@@ -24,17 +25,6 @@ constexpr size_t MaxTries = 32;
 std::u16string Wide(const std::string& Utf8) { return platform::MultiByteToWide(platform::cpUtf8, Utf8); }
 std::string Narrow(const std::u16string& Text) { return platform::WideToMultiByte(platform::cpUtf8, Text); }
 
-char AsciiLowerByte(char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C + 32) : C; }
-
-std::string AsciiLowerText(std::string Text)
-{
-    for (char& C : Text)
-        C = AsciiLowerByte(C);
-    return Text;
-}
-
-bool SameAsciiText(const char* A, const char* B) { return AsciiLowerText(A) == AsciiLowerText(B); }
-
 bool ContainsCover(const char* Text) { return AsciiLowerText(Text).find("cover") != std::string::npos; }
 
 // properties is a list of tokens separated by XML whitespace.
@@ -51,7 +41,7 @@ bool HasToken(const std::string& List, const std::string& Token)
     return false;
 }
 
-bool IsCoverMeta(const pugi::xml_node& Meta) { return SameAsciiText(Meta.attribute("name").value(), "cover"); }
+bool IsCoverMeta(const pugi::xml_node& Meta) { return SameTextAscii(Meta.attribute("name").value(), "cover"); }
 
 class TFallbackSearch {
 public:
@@ -156,7 +146,7 @@ private:
                     return true;
         }
         for (const pugi::xml_node& Reference : Package.child("guide").children("reference"))
-            if (SameAsciiText(Reference.attribute("type").value(), "cover") &&
+            if (SameTextAscii(Reference.attribute("type").value(), "cover") &&
                 OfferPage(Reference.attribute("href").value()))
                 return true;
         return false;

@@ -12,6 +12,7 @@
 #include "core/Strings.h"
 #include "platform/CodePages.h"
 #include "platform/HostModule.h"
+#include "plugin/BookExtensions.h"
 
 namespace fs = std::filesystem;
 
@@ -19,15 +20,9 @@ namespace {
 
 std::string Narrow(const std::u16string& Text) { return platform::WideToMultiByte(platform::cpUtf8, Text); }
 
-bool IsBookExtension(std::u16string Extension)
+bool IsBookExtension(const std::u16string& Extension)
 {
-    for (char16_t& C : Extension)
-        C = AsciiLower(C);
-    for (const char16_t* Known : {u".fb2", u".fbz", u".fb2z", u".zfb2", u".zip", u".epub", u".mobi", u".azw", u".azw3",
-                                  u".azw4", u".kf8"})
-        if (Extension == Known)
-            return true;
-    return false;
+    return FindBookExtension(AsciiLowerText(Extension)) != nullptr;
 }
 
 struct TJob {

@@ -58,9 +58,7 @@ std::u16string DefaultPluginPath()
 
 bool WriteBitmapFile(const std::u16string& FileName, const TBitmapData& Bitmap, std::string& Error)
 {
-    std::u16string Extension = ExtractFileExt(FileName);
-    for (char16_t& C : Extension)
-        C = AsciiLower(C);
+    const std::u16string Extension = AsciiLowerText(ExtractFileExt(FileName));
     std::vector<uint8_t> File;
     if (Extension == u".png")
         File = EncodePng(Bitmap);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "mobi/BigEndian.h"
+#include "core/ByteOrder.h"
 #include "mobi/MobiLayout.h"
 #include "mobi/MobiUnit.h"
 
@@ -37,7 +37,7 @@ int32_t ReadEXTHThumbnailOffset(const TBytes& Record0, size_t At)
     if (At > Size || Size - At < HeadSize || std::memcmp(Record0.data() + At, "EXTH", 4) != 0)
         return NoRecord;
     // Record count
-    const int32_t Count = BigEndianInt32(Record0.data() + At + 8);
+    const int32_t Count = GetBEInt32(Record0.data() + At + 8);
     int32_t Result = NoRecord;
     size_t Position = At + HeadSize;
     // A skip may run past the end unchecked, as in the cover walk: only a
@@ -47,8 +47,8 @@ int32_t ReadEXTHThumbnailOffset(const TBytes& Record0, size_t At)
         if (PastEnd || Size - Position < RecordHeadSize)
             return NoRecord;
         // Type and declared length of the record
-        const int32_t Type = BigEndianInt32(Record0.data() + Position);
-        const int32_t Length = BigEndianInt32(Record0.data() + Position + 4);
+        const int32_t Type = GetBEInt32(Record0.data() + Position);
+        const int32_t Length = GetBEInt32(Record0.data() + Position + 4);
         Position += RecordHeadSize;
         if (Type == CoverOffsetType) {
             // The cover walk reads its 4 data bytes and goes on right after them.
@@ -61,7 +61,7 @@ int32_t ReadEXTHThumbnailOffset(const TBytes& Record0, size_t At)
             return NoRecord;
         const auto DataLength = static_cast<size_t>(Length) - RecordHeadSize;
         if (Type == ThumbnailOffsetType && DataLength >= 4 && Size - Position >= 4)
-            Result = BigEndianInt32(Record0.data() + Position);
+            Result = GetBEInt32(Record0.data() + Position);
         if (Size - Position < DataLength)
             PastEnd = true;
         else
@@ -78,7 +78,7 @@ bool OfferMobiFallbackCovers(TPalmPDB& Database, bool AllowFirstPicture, const T
     if (static_cast<int64_t>(Record0.size()) < EXTHSearchStart ||
         std::memcmp(Record0.data() + IdentifierField, "MOBI", 4) != 0)
         return false;
-    const int32_t FirstImage = BigEndianInt32(Record0.data() + FirstImageField);
+    const int32_t FirstImage = GetBEInt32(Record0.data() + FirstImageField);
     if (FirstImage <= 0)
         return false;
     int32_t Thumbnail = NoRecord;

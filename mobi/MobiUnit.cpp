@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "mobi/BigEndian.h"
+#include "core/ByteOrder.h"
 #include "mobi/MobiLayout.h"
 
 // Record 0 of a Mobipocket book starts with a 16-byte leading header, then
@@ -32,7 +32,7 @@ int32_t ReadInt32(TStream& Stream)
 {
     uint8_t Bytes[4];
     Stream.ReadBuffer(Bytes, sizeof Bytes);
-    return BigEndianInt32(Bytes);
+    return GetBEInt32(Bytes);
 }
 
 // Every step reads at least 8 bytes, so a huge record count ends at the end
@@ -67,7 +67,7 @@ int32_t ReadEXTHCoverOffset(TStream& Stream)
         return NoCover;
     if (!IdentifierIs(Head, "EXTH"))
         return NoCover;
-    const int32_t Count = BigEndianInt32(Head + 8);
+    const int32_t Count = GetBEInt32(Head + 8);
     if (Count <= 0)
         return NoCover;
     try {

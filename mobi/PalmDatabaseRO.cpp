@@ -1,8 +1,8 @@
 #include "mobi/PalmDatabaseRO.h"
 
 
+#include "core/ByteOrder.h"
 #include "core/FileStream.h"
-#include "mobi/BigEndian.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ TPDBHeader DecodeHeader(const uint8_t* Bytes)
     // Database name, NUL-padded
     Header.Name = TextField(Bytes + NameField, NameWidth);
     // Attribute bits
-    const uint16_t Attributes = BigEndianUInt16(Bytes + AttributesField);
+    const uint16_t Attributes = GetBE16(Bytes + AttributesField);
     Header.ReadOnly = Attributes & AttrReadOnly;
     Header.Dirty = Attributes & AttrDirty;
     Header.Backup = Attributes & AttrBackup;
@@ -55,25 +55,25 @@ TPDBHeader DecodeHeader(const uint8_t* Bytes)
     Header.ForceReset = Attributes & AttrForceReset;
     Header.NoBeam = Attributes & AttrNoBeam;
     // Version, unsigned 16-bit
-    Header.Version = BigEndianUInt16(Bytes + VersionField);
+    Header.Version = GetBE16(Bytes + VersionField);
     // Creation, modification and last backup dates, unsigned seconds
-    Header.Created = TPalmPDB::PalmToTDateTime(BigEndianUInt32(Bytes + CreatedField));
-    Header.Modified = TPalmPDB::PalmToTDateTime(BigEndianUInt32(Bytes + ModifiedField));
-    Header.BackedUp = TPalmPDB::PalmToTDateTime(BigEndianUInt32(Bytes + BackedUpField));
+    Header.Created = TPalmPDB::PalmToTDateTime(GetBE32(Bytes + CreatedField));
+    Header.Modified = TPalmPDB::PalmToTDateTime(GetBE32(Bytes + ModifiedField));
+    Header.BackedUp = TPalmPDB::PalmToTDateTime(GetBE32(Bytes + BackedUpField));
     // Modification number
-    Header.Modification = BigEndianInt32(Bytes + ModificationField);
+    Header.Modification = GetBEInt32(Bytes + ModificationField);
     // Application and sort info area offsets
-    Header.AppInfoArea = BigEndianInt32(Bytes + AppInfoField);
-    Header.SortInfoArea = BigEndianInt32(Bytes + SortInfoField);
+    Header.AppInfoArea = GetBEInt32(Bytes + AppInfoField);
+    Header.SortInfoArea = GetBEInt32(Bytes + SortInfoField);
     // Database type and creator, four characters each
     Header.DBType = TextField(Bytes + TypeField, FourCCWidth);
     Header.CreatorID = TextField(Bytes + CreatorField, FourCCWidth);
     // Unique ID seed
-    Header.IDSeed = BigEndianInt32(Bytes + IDSeedField);
+    Header.IDSeed = GetBEInt32(Bytes + IDSeedField);
     // Next record list ID: kept, never followed
-    Header.NextRecordList = BigEndianInt32(Bytes + NextRecordListField);
+    Header.NextRecordList = GetBEInt32(Bytes + NextRecordListField);
     // Number of records, unsigned 16-bit
-    Header.NumRecords = BigEndianUInt16(Bytes + NumRecordsField);
+    Header.NumRecords = GetBE16(Bytes + NumRecordsField);
     return Header;
 }
 
@@ -134,7 +134,7 @@ void TPalmPDB::ReadRecordList()
         const uint8_t* Entry = List.data() + Index * RecordEntrySize;
         // Offset of the record's bytes from the start of the file, signed;
         // then one byte of attributes and three of unique ID, not decoded.
-        FPDBRecordList.emplace_back(BigEndianInt32(Entry), 0);
+        FPDBRecordList.emplace_back(GetBEInt32(Entry), 0);
         if (FPDBRecordList.size() >= 2) {
             TPDBRecordHeader& Previous = FPDBRecordList[FPDBRecordList.size() - 2];
             // Both offsets are non-negative, so the difference fits.

@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/CodePages.h"
+#include "plugin/BookExtensions.h"
 #include "plugin/PreviewDriver.h"
 #include "plugin/Settings.h"
 
-static_assert(sizeof(DetectStringText) == 63, "the detect string has 62 characters");
+static_assert(std::string_view(DetectStringText.data()) ==
+                  "EXT=\"FB2\"|EXT=\"FBZ\"|EXT=\"EPUB\"|EXT=\"MOBI\"|EXT=\"AZW\"|EXT=\"AZW3\"",
+              "the detect string hosts match files against");
 
 extern "C" {
 
@@ -17,8 +21,8 @@ char* BRISLEAF_STDCALL ListGetDetectString(char* DetectString, int32_t MaxLen)
     // A buffer without room for the terminating zero gets nothing at all.
     if (!DetectString || MaxLen < 1)
         return DetectString;
-    const size_t Copied = std::min(static_cast<size_t>(MaxLen) - 1, sizeof(DetectStringText) - 1);
-    std::memcpy(DetectString, DetectStringText, Copied);
+    const size_t Copied = std::min(static_cast<size_t>(MaxLen) - 1, DetectStringText.size() - 1);
+    std::memcpy(DetectString, DetectStringText.data(), Copied);
     DetectString[Copied] = '\0';
     return DetectString;
 }

@@ -21,5 +21,3 @@ using TListLoad = void*(BRISLEAF_STDCALL*)(void*, char*, int32_t);
 using TListLoadW = void*(BRISLEAF_STDCALL*)(void*, char16_t*, int32_t);
 using TListGetPreviewBitmap = void*(BRISLEAF_STDCALL*)(char*, int32_t, int32_t, char*, int32_t);
 using TListGetPreviewBitmapW = void*(BRISLEAF_STDCALL*)(char16_t*, int32_t, int32_t, char*, int32_t);
-
-inline constexpr char DetectStringText[] = "EXT=\"FB2\"|EXT=\"FBZ\"|EXT=\"EPUB\"|EXT=\"MOBI\"|EXT=\"AZW\"|EXT=\"AZW3\"";

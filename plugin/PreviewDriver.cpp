@@ -69,15 +69,8 @@ platform::TBitmapHandle ArchiveRoute(const std::u16string& AccessPath, const std
 
 TRoute ChooseRoute(const std::u16string& Key)
 {
-    for (const char16_t* Mobi : {u".mobi", u".azw", u".azw3", u".azw4", u".kf8"})
-        if (Key == Mobi)
-            return TRoute::Mobipocket;
-    for (const char16_t* Zipped : {u".fbz", u".fb2z", u".zfb2", u".zip"})
-        if (Key == Zipped)
-            return TRoute::ZippedFB2;
-    if (Key == u".epub")
-        return TRoute::Epub;
-    return TRoute::PlainFB2;
+    const TBookExtension* Extension = FindBookExtension(Key);
+    return Extension ? Extension->Route : TRoute::PlainFB2;
 }
 
 std::u16string MakeLongPath(const std::u16string& Name)

@@ -4,14 +4,14 @@
 #include <string>
 
 #include "platform/Dib.h"
+#include "plugin/BookExtensions.h"
 #include "plugin/Settings.h"
 
 // The name in extended-length form ("\\?\" or "\\?\UNC\") when it has 260
 // or more UTF-16 units and holds no "\\?\" yet.
 std::u16string MakeLongPath(const std::u16string& Name);
 
-enum class TRoute { Mobipocket, ZippedFB2, Epub, PlainFB2 };
-// The route of an extension key, compared exactly.
+// The route of an extension key, compared exactly; unknown keys are FictionBook.
 TRoute ChooseRoute(const std::u16string& Key);
 
 // The extension of the name as passed, lower-cased: it picks the route.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/ByteOrder.h"
 #include "render/BmpRle.h"
 #include "render/PictureBytes.h"
 
@@ -53,30 +54,30 @@ bool ReadLayout(const uint8_t* Data, size_t Size, TBmpLayout& Layout)
     // File header: "BM", file size (4), reserved (4), pixel data offset (4).
     if (Size < FileHeaderSize + 4 || Data[0] != 'B' || Data[1] != 'M')
         return false;
-    const uint32_t PixelOffset = ReadLE32(Data + 10);
+    const uint32_t PixelOffset = GetLE32(Data + 10);
     const uint8_t* Header = Data + FileHeaderSize;
-    const uint32_t HeaderSize = ReadLE32(Header);
+    const uint32_t HeaderSize = GetLE32(Header);
     if (Size - FileHeaderSize < HeaderSize)
         return false;
     size_t TableEntrySize = 4;
     int64_t Height = 0;
     if (HeaderSize == CoreHeaderSize) {
         // OS/2: width (2), height (2), planes (2), bit count (2).
-        Layout.Width = ReadLE16(Header + 4);
-        Height = ReadLE16(Header + 6);
-        Layout.BitCount = ReadLE16(Header + 10);
+        Layout.Width = GetLE16(Header + 4);
+        Height = GetLE16(Header + 6);
+        Layout.BitCount = GetLE16(Header + 10);
         TableEntrySize = 3;
     } else if (HeaderSize >= InfoHeaderSize) {
         // Windows: width (4), height (4, negative for top-down rows),
         // planes (2), bit count (2), compression (4), image size (4),
         // resolution (2 x 4), colours used (4), colours important (4); from
         // 52 bytes on, the red, green and blue masks.
-        Layout.Width = static_cast<int32_t>(ReadLE32(Header + 4));
-        Height = static_cast<int32_t>(ReadLE32(Header + 8));
-        Layout.BitCount = ReadLE16(Header + 14);
-        Layout.Compression = ReadLE32(Header + 16);
-        Layout.ImageSize = ReadLE32(Header + 20);
-        const uint32_t ColoursUsed = ReadLE32(Header + 32);
+        Layout.Width = static_cast<int32_t>(GetLE32(Header + 4));
+        Height = static_cast<int32_t>(GetLE32(Header + 8));
+        Layout.BitCount = GetLE16(Header + 14);
+        Layout.Compression = GetLE32(Header + 16);
+        Layout.ImageSize = GetLE32(Header + 20);
+        const uint32_t ColoursUsed = GetLE32(Header + 32);
         if (Layout.BitCount <= 8)
             Layout.ColourCount = ColoursUsed == 0 || ColoursUsed > (1u << Layout.BitCount)
                                      ? 1 << Layout.BitCount
@@ -103,7 +104,7 @@ bool ReadLayout(const uint8_t* Data, size_t Size, TBmpLayout& Layout)
             Position += 12;
         }
         for (int I = 0; I < 3; ++I)
-            Layout.Masks[I] = ReadLE32(Masks + 4 * I);
+            Layout.Masks[I] = GetLE32(Masks + 4 * I);
     }
     if (Size - Position < TableEntrySize * static_cast<size_t>(Layout.ColourCount))
         return false;
@@ -181,7 +182,7 @@ std::optional<TDecodedBitmap> ConvertMaskedRows(const uint8_t* Data, size_t Size
         const uint8_t* Source = Pixels + R * SourceStride;
         uint8_t* Target = Bitmap.Row(TargetRow(Layout, R));
         for (uint64_t X = 0; X < Count; ++X, Source += SourceBytes, Target += TargetBytes) {
-            const uint32_t Pixel = SourceBytes == 2 ? ReadLE16(Source) : ReadLE32(Source);
+            const uint32_t Pixel = SourceBytes == 2 ? GetLE16(Source) : GetLE32(Source);
             Target[0] = Blue.Value(Pixel);
             Target[1] = Green.Value(Pixel);
             Target[2] = Red.Value(Pixel);

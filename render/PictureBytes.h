@@ -23,11 +23,3 @@ private:
     const uint8_t* FData = nullptr;
     size_t FSize = 0;
 };
-
-// Little-endian reads at an offset the caller has checked.
-inline uint16_t ReadLE16(const uint8_t* P) { return static_cast<uint16_t>(P[0] | P[1] << 8); }
-inline uint32_t ReadLE32(const uint8_t* P)
-{
-    return static_cast<uint32_t>(P[0]) | static_cast<uint32_t>(P[1]) << 8 | static_cast<uint32_t>(P[2]) << 16 |
-           static_cast<uint32_t>(P[3]) << 24;
-}

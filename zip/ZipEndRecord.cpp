@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "zip/LittleEndian.h"
+#include "core/ByteOrder.h"
 #include "zip/ZipErrors.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "zip/ZipRecords.h"
 
-#include "zip/LittleEndian.h"
+#include "core/ByteOrder.h"
 #include "zip/ZipErrors.h"
 
 namespace {
