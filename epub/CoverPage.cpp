@@ -2,11 +2,10 @@
 
 #include <cstring>
 
+#include "core/Limits.h"
 #include "xml/XmlElements.h"
 
 namespace {
-
-constexpr size_t MaxPictures = 16;
 
 bool InsideSvg(pugi::xml_node Node)
 {
@@ -50,7 +49,7 @@ std::vector<std::string> PagePictureHrefs(const uint8_t* Data, size_t Size)
             if (InsideSvg(Node))
                 Hrefs.push_back(SvgImageHref(Node));
         }
-        return PictureElements <= MaxPictures;
+        return PictureElements <= Limits::CoverPagePictures;
     });
     return Hrefs;
 }

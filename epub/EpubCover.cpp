@@ -1,5 +1,6 @@
 #include "epub/EpubCover.h"
 
+#include "core/Limits.h"
 #include "core/MemoryStream.h"
 #include "core/Strings.h"
 #include "xml/XMLDocument.h"
@@ -82,7 +83,7 @@ TCoverReference FindCoverReference(TZipFile& Zip)
     const IXMLDocument Document = NewXMLDocument();
     std::u16string Package;
     {
-        const TBytes Container = Zip.Read(u"META-INF/container.xml", MaxPackageBytes);
+        const TBytes Container = Zip.Read(u"META-INF/container.xml", Limits::EpubPackageBytes);
         TPointerReadOnlyStream Stream(Container.data(), static_cast<intptr_t>(Container.size()));
         Document->SetXMLFromStream(Stream);
         Package = PackagePath(Document);
@@ -91,7 +92,7 @@ TCoverReference FindCoverReference(TZipFile& Zip)
         return {};
     TCoverReference Cover{ExtractZipDir(Package), std::u16string()};
     {
-        const TBytes PackageBytes = Zip.Read(Package, MaxPackageBytes);
+        const TBytes PackageBytes = Zip.Read(Package, Limits::EpubPackageBytes);
         TPointerReadOnlyStream Stream(PackageBytes.data(), static_cast<intptr_t>(PackageBytes.size()));
         Document->LoadFromStream(Stream);
     }

@@ -5,11 +5,6 @@
 #include "core/Types.h"
 #include "zip/ZipFile.h"
 
-// Most bytes of the container or the package document read: many times the
-// package of a book of thousands of files, and what bounds the cost of one
-// inflated from a small archive.
-constexpr uint32_t MaxPackageBytes = uint32_t{32} << 20;
-
 // The cover picture's bytes of an open EPUB archive: META-INF/container.xml
 // names the package document, whose last <meta name="cover"> gives the id of
 // the manifest item whose href is the picture. Empty when the book names no

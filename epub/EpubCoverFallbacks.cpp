@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "core/Limits.h"
 #include "core/Strings.h"
 #include "epub/CoverPage.h"
 #include "epub/EpubCover.h"
@@ -13,14 +14,6 @@
 #include "zip/BoundedEntry.h"
 
 namespace {
-
-// Pages are parsed only when under 1 MiB.
-constexpr uint32_t MaxPageBytes = (uint32_t{1} << 20) - 1;
-constexpr uint32_t MaxPictureBytes = uint32_t{32} << 20;
-// What one search reads in all, and how many pages and pictures it tries: a
-// package naming thousands of covers is not read through for one thumbnail.
-constexpr uint64_t MaxSearchBytes = uint64_t{128} << 20;
-constexpr size_t MaxTries = 32;
 
 std::u16string Wide(const std::string& Utf8) { return platform::MultiByteToWide(platform::cpUtf8, Utf8); }
 std::string Narrow(const std::u16string& Text) { return platform::WideToMultiByte(platform::cpUtf8, Text); }
@@ -53,13 +46,13 @@ public:
         std::string PackagePath;
         {
             pugi::xml_document Container;
-            if (!LoadEntry("META-INF/container.xml", MaxPackageBytes, Container))
+            if (!LoadEntry("META-INF/container.xml", Limits::EpubPackageBytes, Container))
                 return false;
             PackagePath =
                 Container.child("container").child("rootfiles").child("rootfile").attribute("full-path").value();
         }
         pugi::xml_document Document;
-        if (PackagePath.empty() || !LoadEntry(PackagePath, MaxPackageBytes, Document))
+        if (PackagePath.empty() || !LoadEntry(PackagePath, Limits::EpubPackageBytes, Document))
             return false;
         const pugi::xml_node Package = Document.child("package");
         FFolder = EntryFolder(PackagePath);
@@ -83,14 +76,14 @@ private:
     }
 
     // Pages and pictures: each counts, whether it is read or not.
-    bool MayTry() { return FTries++ < MaxTries; }
+    bool MayTry() { return FTries++ < Limits::EpubTries; }
 
     // encryption.xml names the entries it covers by URIs relative to the
     // archive's root, in <CipherReference URI="...">.
     void ReadEncryptedEntries()
     {
         pugi::xml_document Encryption;
-        if (!LoadEntry("META-INF/encryption.xml", MaxPackageBytes, Encryption))
+        if (!LoadEntry("META-INF/encryption.xml", Limits::EpubPackageBytes, Encryption))
             return;
         ForEachElement(Encryption.document_element(), [this](const pugi::xml_node& Node) {
             if (HasLocalName(Node, "CipherReference"))
@@ -168,7 +161,7 @@ private:
         const std::optional<std::string> Page = ResolveEpubHref(FFolder, Href);
         if (!Page || FEncrypted.count(*Page) || !FPages.insert(*Page).second || !MayTry())
             return false;
-        const std::optional<TBytes> Bytes = Read(*Page, MaxPageBytes);
+        const std::optional<TBytes> Bytes = Read(*Page, Limits::EpubPageBytes);
         if (!Bytes)
             return false;
         std::set<std::string> Pictures;
@@ -191,7 +184,7 @@ private:
     {
         if (!FOffered.insert(Name).second || FEncrypted.count(Name) || !MayTry())
             return false;
-        const std::optional<TBytes> Bytes = Read(Name, MaxPictureBytes);
+        const std::optional<TBytes> Bytes = Read(Name, Limits::EpubPictureBytes);
         return Bytes && FTake(Bytes->data(), Bytes->size());
     }
 
@@ -201,7 +194,7 @@ private:
     std::set<std::string> FEncrypted;
     std::set<std::string> FOffered;
     std::set<std::string> FPages;
-    TReadBudget FBudget{MaxSearchBytes};
+    TReadBudget FBudget{Limits::EpubSearchBytes};
     size_t FTries = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "core/Limits.h"
 #include "core/MemoryStream.h"
 #include "fb2/Base64.h"
 #include "fb2/FB2Cover.h"
@@ -10,13 +11,6 @@
 #include "zip/BoundedEntry.h"
 
 namespace {
-
-// Later ".fb2" entries are tried up to this size, this many and this much in
-// all: a library archive of thousands of books is not read through for one
-// thumbnail.
-constexpr uint32_t MaxLaterEntryBytes = uint32_t{64} << 20;
-constexpr size_t MaxLaterEntries = 16;
-constexpr uint64_t MaxLaterBytes = uint64_t{64} << 20;
 
 bool IsFB2Element(const IXMLNode& Node, const char16_t* LocalName)
 {
@@ -142,7 +136,7 @@ bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take)
     if (OfferFB2DocumentCovers(std::move(First), Take))
         return true;
     size_t Tried = 0;
-    TReadBudget Budget(MaxLaterBytes);
+    TReadBudget Budget(Limits::FB2LaterSearchBytes);
     bool Later = false;
     for (const std::u16string& Name : Zip.FileNames()) {
         if (!IsFB2EntryName(Name))
@@ -151,12 +145,12 @@ bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take)
             Later = true;
             continue;
         }
-        if (Tried++ == MaxLaterEntries)
+        if (Tried++ == Limits::FB2LaterEntries)
             break;
         IXMLDocument Document = NewXMLDocument();
         {
             // The entry's bytes go once the document holds its text.
-            const std::optional<TBytes> Bytes = ReadBoundedEntry(Zip, Name, MaxLaterEntryBytes, &Budget);
+            const std::optional<TBytes> Bytes = ReadBoundedEntry(Zip, Name, Limits::FB2LaterEntryBytes, &Budget);
             if (!Bytes)
                 continue;
             TPointerReadOnlyStream Stream(Bytes->data(), static_cast<intptr_t>(Bytes->size()));

@@ -1,16 +1,8 @@
 #include "fb2/ZipFB2.h"
 
+#include "core/Limits.h"
 #include "core/Strings.h"
 #include "zip/LimitedEntryStream.h"
-
-namespace {
-
-// Most text read from an archive's FB2 entry: several times the largest
-// illustrated books, and what bounds the cost of a deflate bomb (every byte
-// of it is inflated, held and scanned).
-constexpr uint32_t MaxFB2TextBytes = uint32_t{128} << 20;
-
-}
 
 bool PassesFB2ZipFilter(const std::u16string& AccessPath)
 {
@@ -34,7 +26,7 @@ IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& Entry
         EntryStream = Zip.Read(Name, LocalHeader);
         // A deflate bomb is refused at the limit instead of being inflated
         // into memory to its end.
-        TLimitedEntryStream Limited(*EntryStream, MaxFB2TextBytes);
+        TLimitedEntryStream Limited(*EntryStream, Limits::ZippedFB2TextBytes);
         IXMLDocument Document = NewXMLDocument();
         SetXMLTextFromStream(Document, Limited);
         return Document;

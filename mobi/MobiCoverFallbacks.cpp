@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/ByteOrder.h"
+#include "core/Limits.h"
 #include "mobi/MobiLayout.h"
 #include "mobi/MobiUnit.h"
 
@@ -11,14 +12,13 @@ namespace {
 constexpr int32_t NoRecord = NoCover;
 constexpr size_t HeadSize = EXTHHeadSize;
 constexpr size_t RecordHeadSize = EXTHRecordHeadSize;
-constexpr int32_t MaxRecordBytes = int32_t{32} << 20;
 
 bool OfferRecord(TPalmPDB& Database, int64_t Index, const TCoverCandidateTaker& Take)
 {
     if (Index < 0 || Index >= Database.RecordListCount())
         return false;
     const auto Record = static_cast<int32_t>(Index);
-    if (Database.RecordHeader(Record).Size > MaxRecordBytes)
+    if (Database.RecordHeader(Record).Size > Limits::MobiRecordBytes)
         return false;
     TBytes Bytes;
     try {

@@ -9,7 +9,7 @@ bool PictureSizeAllowed(int64_t Width, int64_t Height, int BitCount)
     if (Width <= 0 || Height <= 0 || Width > INT32_MAX || Height > INT32_MAX)
         return false;
     const uint64_t Pixels = static_cast<uint64_t>(Width) * static_cast<uint64_t>(Height);
-    if (Pixels > MaxPicturePixels)
+    if (Pixels > Limits::PicturePixels)
         return false;
     const uint64_t Stride = platform::DibStride(static_cast<int32_t>(Width), BitCount);
     return Stride <= UINT32_MAX / static_cast<uint64_t>(Height);

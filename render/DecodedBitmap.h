@@ -4,14 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/Limits.h"
 #include "platform/Dib.h"
 
-// The largest picture any decoder makes, in pixels; anything larger is
-// refused before its pixels are allocated.
-constexpr uint64_t MaxPicturePixels = uint64_t{64} * 1024 * 1024;
-
 // Whether a Width x Height picture of BitCount bits per pixel may be made:
-// both sides above 0, at most MaxPicturePixels, and its padded rows
+// both sides above 0, at most Limits::PicturePixels, and its padded rows
 // addressable in a 32-bit size.
 bool PictureSizeAllowed(int64_t Width, int64_t Height, int BitCount);
 

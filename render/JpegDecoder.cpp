@@ -7,6 +7,7 @@
 
 #include <jpeglib.h>
 
+#include "core/Limits.h"
 #include "platform/ModuleInfo.h"
 #include "render/JpegFrameSize.h"
 #include "render/PictureBytes.h"
@@ -15,9 +16,6 @@ namespace {
 
 // Colour quantisation keeps 20 of the 256 entries free, as for a system palette.
 constexpr int QuantizedColors = 236;
-// Cap on the library's whole-image buffers (progressive and multi-scan
-// files keep every coefficient of the full-size picture, whatever the scale).
-constexpr long MaxLibraryMemory = 256L * 1024 * 1024;
 
 struct TJpegErrorManager {
     jpeg_error_mgr Public;
@@ -31,12 +29,10 @@ void ExitToDecoder(j_common_ptr Info)
 
 // Each scan of a progressive or multi-scan file is a pass over every block of
 // the picture, and a scan may take only a few bytes: a file of thousands of
-// repeated scans costs minutes. Encoders write at most a few dozen.
-constexpr int MaxScans = 100;
-
+// repeated scans costs minutes.
 void LimitScans(j_common_ptr Info)
 {
-    if (reinterpret_cast<j_decompress_ptr>(Info)->input_scan_number > MaxScans)
+    if (reinterpret_cast<j_decompress_ptr>(Info)->input_scan_number > Limits::JpegScans)
         ExitToDecoder(Info);
 }
 
@@ -98,7 +94,7 @@ bool RunJpegLibrary(TJpegJob& Job)
         return false;
     }
     jpeg_create_decompress(&Info);
-    Info.mem->max_memory_to_use = MaxLibraryMemory;
+    Info.mem->max_memory_to_use = Limits::JpegLibraryMemory;
     Info.progress = &Progress;
     jpeg_mem_src(&Info, Job.Data, static_cast<unsigned long>(Job.Size));
     jpeg_read_header(&Info, TRUE);

@@ -7,10 +7,10 @@
 
 #include <pugixml.hpp>
 
+#include "core/Limits.h"
+
 namespace {
 
-// What a stream's claimed size may make us allocate before its bytes arrive.
-constexpr size_t MaxTrustedSize = size_t(64) << 20;
 constexpr size_t MinCapacity = 4096;
 
 }
@@ -77,7 +77,7 @@ TXMLBuffer ReadStreamToEnd(TStream& Stream, TEnoughRead Enough)
     const int64_t Claimed = Stream.Size() - Stream.Position();
     size_t Expected = 0;
     if (Claimed > 0)
-        Expected = static_cast<uint64_t>(Claimed) > MaxTrustedSize ? MaxTrustedSize : static_cast<size_t>(Claimed);
+        Expected = static_cast<uint64_t>(Claimed) > Limits::XMLTrustedBytes ? Limits::XMLTrustedBytes : static_cast<size_t>(Claimed);
     TXMLBuffer Buffer(Expected < MinCapacity ? MinCapacity : Expected);
     for (;;) {
         const size_t From = Buffer.Size();

@@ -2,12 +2,13 @@
 
 #include <cstring>
 
+#include "core/Limits.h"
+
 namespace {
 
 // pugixml keeps a node in 8 pointer-sized words and an attribute in 5.
 constexpr size_t NodeWords = 8;
 constexpr size_t AttributeWords = 5;
-constexpr size_t MaxWords = size_t{24} << 20;
 
 bool IsBlank(char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n'; }
 
@@ -52,6 +53,6 @@ TNodeCount CountNodesAtMost(const char* Text, size_t Size)
 
 bool WithinNodeBudget(const TNodeCount& Count)
 {
-    return Count.Nodes <= MaxWords / NodeWords &&
-           Count.Attributes <= (MaxWords - Count.Nodes * NodeWords) / AttributeWords;
+    return Count.Nodes <= Limits::XMLNodeWords / NodeWords &&
+           Count.Attributes <= (Limits::XMLNodeWords - Count.Nodes * NodeWords) / AttributeWords;
 }

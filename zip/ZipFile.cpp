@@ -145,7 +145,7 @@ std::unique_ptr<TStream> TZipFile::Read(const std::u16string& Name, TZipHeader& 
 
 TBytes TZipFile::Read(const std::u16string& Name, uint32_t MaxBytes)
 {
-    MaxBytes = std::min(MaxBytes, MaxEntryBytes);
+    MaxBytes = std::min(MaxBytes, Limits::ZipEntryBytes);
     TZipHeader LocalHeader;
     const TOpenedEntry Entry = OpenEntry(Name, LocalHeader);
     if (LocalHeader.Flag & ZipFlagSizesFollowData)

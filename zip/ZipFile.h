@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/FileStream.h"
+#include "core/Limits.h"
 #include "core/Stream.h"
 #include "core/Types.h"
 #include "zip/ZipCompressionHandlers.h"
@@ -16,11 +17,6 @@
 // entries are read on demand through the archive stream.
 class TZipFile {
 public:
-    // The most bytes Read to bytes returns. A larger entry, by its stated size
-    // or by what inflating it yields, fails with "Error reading zip file"
-    // before it is held in memory.
-    static constexpr uint32_t MaxEntryBytes = uint32_t{256} << 20;
-
     TZipFile();
     ~TZipFile();
     TZipFile(const TZipFile&) = delete;
@@ -46,8 +42,9 @@ public:
     const TZipHeader& FileInfo(int Index) const;
 
     // The whole uncompressed entry; EZipException "Error reading zip file"
-    // when it is larger than MaxBytes (at most MaxEntryBytes).
-    TBytes Read(const std::u16string& Name, uint32_t MaxBytes = MaxEntryBytes);
+    // when it is larger than MaxBytes (at most Limits::ZipEntryBytes), before
+    // it is held in memory.
+    TBytes Read(const std::u16string& Name, uint32_t MaxBytes = Limits::ZipEntryBytes);
     // A stream over the uncompressed entry (valid while this reader is open)
     // and the entry's local header.
     std::unique_ptr<TStream> Read(const std::u16string& Name, TZipHeader& LocalHeader);

@@ -233,7 +233,7 @@ TEST(ZipRead, InterleavedEntryStreams)
 // refused before they are held, and quickly.
 TEST(ZipRead, EntriesLargerThanTheLimit)
 {
-    constexpr uint32_t Limit = TZipFile::MaxEntryBytes;
+    constexpr uint32_t Limit = Limits::ZipEntryBytes;
     ASSERT_EQ(Limit, 256u << 20);
     TZipWriter Writer;
     TZipWriterEntry& Declared = Writer.Add("declared", TBytes(), ZipDeflated);

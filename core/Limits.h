@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Every limit on what one preview request may read, hold or try, in one
+// table. The module lives in a 32-bit host: 2 GiB of address space shared
+// with the host itself, so no one buffer may come near that, and a request
+// holds at most a few of these at once (the archive's entry, the document
+// parsed from it, the picture decoded from that).
+namespace Limits {
+
+// ZIP: the most bytes an entry read into memory may hold, by its stated size
+// or by what inflating it yields.
+constexpr uint32_t ZipEntryBytes = uint32_t{256} << 20;
+
+// XML: what a stream's claimed size may make the service allocate before its
+// bytes arrive, and the parser's memory in pointer-sized words (about 3
+// million nodes: a second's work, under 200 MiB on 64-bit).
+constexpr size_t XMLTrustedBytes = size_t{64} << 20;
+constexpr size_t XMLNodeWords = size_t{24} << 20;
+
+// FictionBook: the text of a zipped book, several times the largest
+// illustrated books and what bounds a deflate bomb (every byte is inflated,
+// held and scanned); later ".fb2" entries of an archive, each, how many and
+// in all, so that a library archive is not read through for one thumbnail.
+constexpr uint32_t ZippedFB2TextBytes = uint32_t{128} << 20;
+constexpr uint32_t FB2LaterEntryBytes = uint32_t{64} << 20;
+constexpr size_t FB2LaterEntries = 16;
+constexpr uint64_t FB2LaterSearchBytes = uint64_t{64} << 20;
+
+// EPUB: the container and package documents (many times the package of a
+// book of thousands of files); a cover page, parsed only under 1 MiB; a
+// fallback picture; what one fallback search reads in all and how many pages
+// and pictures it tries; the picture elements a cover page may show.
+constexpr uint32_t EpubPackageBytes = uint32_t{32} << 20;
+constexpr uint32_t EpubPageBytes = (uint32_t{1} << 20) - 1;
+constexpr uint32_t EpubPictureBytes = uint32_t{32} << 20;
+constexpr uint64_t EpubSearchBytes = uint64_t{128} << 20;
+constexpr size_t EpubTries = 32;
+constexpr size_t CoverPagePictures = 16;
+
+// Mobipocket: a fallback record (thumbnail or first picture).
+constexpr int32_t MobiRecordBytes = int32_t{32} << 20;
+
+// Pictures: the most pixels any decoder makes (256 MiB at 4 bytes each),
+// libjpeg's whole-image buffers, and the scans of a progressive JPEG (each a
+// pass over every block; encoders write at most a few dozen).
+constexpr uint64_t PicturePixels = uint64_t{64} << 20;
+constexpr long JpegLibraryMemory = 256L << 20;
+constexpr int JpegScans = 100;
+
+}
