@@ -95,7 +95,14 @@ std::unique_ptr<TPalmPDB> TPalmPDB::CreateReadOnly(const std::u16string& FileNam
 }
 
 TPalmPDB::TPalmPDB(std::unique_ptr<TStream> Stream, const std::u16string& FileName)
-    : FStream(std::move(Stream)), FPDBFile(FileName)
+    : FOwnedStream(std::move(Stream)), FStream(FOwnedStream.get()), FPDBFile(FileName)
+{
+    FStream->SetPosition(0);
+    ReadHeader();
+    ReadRecordList();
+}
+
+TPalmPDB::TPalmPDB(TStream& Stream) : FStream(&Stream)
 {
     FStream->SetPosition(0);
     ReadHeader();

@@ -66,6 +66,8 @@ public:
     // Reads the database from Stream, which it owns from then on. FileName is
     // only recorded.
     TPalmPDB(std::unique_ptr<TStream> Stream, const std::u16string& FileName);
+    // Reads the database from a stream the caller owns and keeps alive.
+    explicit TPalmPDB(TStream& Stream);
 
     const TPDBHeader& GetDBHeader() const { return FDBHeader; }
     int32_t RecordListCount() const { return static_cast<int32_t>(FPDBRecordList.size()); }
@@ -83,7 +85,8 @@ private:
     void ReadHeader();
     void ReadRecordList();
 
-    std::unique_ptr<TStream> FStream;
+    std::unique_ptr<TStream> FOwnedStream;
+    TStream* FStream;
     TPDBHeader FDBHeader;
     int32_t FDBFileSize = 0;
     std::u16string FPDBFile;

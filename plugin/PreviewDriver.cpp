@@ -3,66 +3,38 @@
 #include <memory>
 
 #include "core/FileStream.h"
-#include "core/MemoryStream.h"
 #include "core/Strings.h"
-#include "epub/EpubCover.h"
-#include "fb2/FB2Cover.h"
-#include "xml/XMLDocument.h"
+#include "epub/EpubRoute.h"
+#include "fb2/FB2Route.h"
 #include "fb2/ZipFB2.h"
-#include "mobi/MobiUnit.h"
+#include "mobi/MobiRoute.h"
 #include "platform/CodePages.h"
-#include "plugin/FallbackRoutes.h"
-#include "render/Thumbnail.h"
-#include "zip/ZipFile.h"
+#include "plugin/CoverTrial.h"
 
 namespace {
 
 constexpr size_t LongPathThreshold = 260;
 
-// The picture bytes stay alive until the stream over them is gone.
-template <typename TContainer>
-platform::TBitmapHandle HandOff(const TContainer& Picture, int32_t Width, int32_t Height)
-{
-    if (Picture.empty())
-        return nullptr;
-    TPointerReadOnlyStream Stream(Picture.data(), static_cast<intptr_t>(Picture.size()));
-    return MakeThumbnail(Stream, Width, Height);
-}
+bool IsExtendedLength(const std::u16string& AccessPath) { return AccessPath.find(u"\\\\?\\") != std::u16string::npos; }
 
-IXMLDocument LoadPlainFB2(const std::u16string& AccessPath)
+// Offers the covers of the book to Take by its route: the marked cover, then,
+// with CoverFallbacks, the route's other candidates.
+bool OfferBookCovers(TStream& Book, TRoute Route, const std::u16string& AccessPath,
+                     const TPluginSettings& Settings, const TCoverCandidateTaker& Take)
 {
-    if (AccessPath.find(u"\\\\?\\") == std::u16string::npos)
-        return OpenXMLDocument(AccessPath);
-    IXMLDocument Document = NewXMLDocument();
-    if (Document) {
-        TFileStream File(AccessPath, fsShareDenyWrite);
-        SetXMLTextFromStream(Document, File);
+    const bool Fallbacks = Settings.CoverFallbacks;
+    switch (Route) {
+    case TRoute::Mobipocket:
+        return OfferMobiCovers(Book, Settings.MobiAllowFirstPic, Fallbacks, Take);
+    case TRoute::ZippedFB2:
+        return OfferZippedFB2BookCovers(Book, Fallbacks, Take);
+    case TRoute::Epub:
+        return OfferEpubCovers(Book, Fallbacks, Take);
+    case TRoute::PlainFB2:
+        return OfferPlainFB2Covers(Book, IsExtendedLength(AccessPath) ? TFB2Reading::AsText : TFB2Reading::AsFile,
+                                   Fallbacks, Take);
     }
-    return Document;
-}
-
-platform::TBitmapHandle ArchiveRoute(const std::u16string& AccessPath, const std::u16string& Key, int32_t Width,
-                                     int32_t Height, const TPluginSettings& Settings)
-{
-    if (Settings.RestrictToFB2ZIP && Key == u".zip" && !PassesFB2ZipFilter(AccessPath))
-        return nullptr;
-    if (!TZipFile::IsValid(AccessPath))
-        return nullptr;
-    IXMLDocument Document;
-    {
-        TZipFile Zip;
-        Zip.Open(AccessPath, zmRead);
-        if (Settings.CoverFallbacks)
-            return ArchiveWithFallbacks(Zip, Key, Width, Height);
-        if (Key == u".epub")
-            return HandOff(ExtractEpubCover(Zip), Width, Height);
-        std::unique_ptr<TStream> EntryStream;
-        Document = LoadFB2EntryDocument(Zip, EntryStream);
-        // The entry stream goes before the archive it reads from.
-    }
-    if (!Document)
-        return nullptr;
-    return HandOff(ExtractFB2Cover(std::move(Document)), Width, Height);
+    return false;
 }
 
 }
@@ -75,7 +47,7 @@ TRoute ChooseRoute(const std::u16string& Key)
 
 std::u16string MakeLongPath(const std::u16string& Name)
 {
-    if (Name.size() < LongPathThreshold || Name.find(u"\\\\?\\") != std::u16string::npos)
+    if (Name.size() < LongPathThreshold || IsExtendedLength(Name))
         return Name;
     if (Name.rfind(u"\\\\", 0) == 0)
         return u"\\\\?\\UNC\\" + Name.substr(2);
@@ -95,26 +67,15 @@ platform::TBitmapHandle GetPreviewBitmap(const std::u16string& FileName, int32_t
     try {
         const std::u16string AccessPath = MakeLongPath(FileName);
         const std::u16string Key = ExtensionKey(FileName);
-        switch (ChooseRoute(Key)) {
-        case TRoute::Mobipocket: {
-            if (Settings.CoverFallbacks)
-                return MobiWithFallbacks(AccessPath, Width, Height, Settings);
-            TBytes Cover;
-            ExtractMobiCover(AccessPath, Settings.MobiAllowFirstPic, Cover);
-            return HandOff(Cover, Width, Height);
-        }
-        case TRoute::ZippedFB2:
-        case TRoute::Epub:
-            return ArchiveRoute(AccessPath, Key, Width, Height, Settings);
-        case TRoute::PlainFB2: {
-            IXMLDocument Document = LoadPlainFB2(AccessPath);
-            if (!Document)
-                return nullptr;
-            if (Settings.CoverFallbacks)
-                return FB2WithFallbacks(std::move(Document), Width, Height);
-            return HandOff(ExtractFB2Cover(std::move(Document)), Width, Height);
-        }
-        }
+        const TRoute Route = ChooseRoute(Key);
+        if (Route == TRoute::ZippedFB2 && Settings.RestrictToFB2ZIP && Key == u".zip" &&
+            !PassesFB2ZipFilter(AccessPath))
+            return nullptr;
+        // Others may read the book meanwhile; none may write it.
+        TFileStream Book(AccessPath, fsShareDenyWrite);
+        TCoverTrial Trial(Width, Height);
+        OfferBookCovers(Book, Route, AccessPath, Settings, Trial.Taker());
+        return Trial.Release();
     } catch (...) {
         // Every failure of a request ends in no preview.
     }

@@ -22,8 +22,17 @@ bool TZipFile::IsValid(const std::u16string& FileName)
 {
     try {
         TFileStream File(FileName, fsShareDenyWrite);
+        return IsValid(File);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TZipFile::IsValid(TStream& Stream)
+{
+    try {
         TZipEndRecord Record;
-        return FindEndRecord(File, Record);
+        return FindEndRecord(Stream, Record);
     } catch (...) {
         return false;
     }

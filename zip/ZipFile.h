@@ -24,6 +24,8 @@ public:
 
     // Whether the file has an end of central directory record. Never raises.
     static bool IsValid(const std::u16string& FileName);
+    // The same for a stream, read from its start; its position is left anywhere.
+    static bool IsValid(TStream& Stream);
     // Opens the file for reading (others may read it meanwhile, none may write)
     // and reads the central directory. Only zmRead is accepted.
     void Open(const std::u16string& FileName, TZipMode Mode);

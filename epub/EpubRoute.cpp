@@ -1,0 +1,32 @@
+#include "epub/EpubRoute.h"
+
+#include "epub/EpubCover.h"
+#include "epub/EpubCoverFallbacks.h"
+#include "zip/ZipFile.h"
+
+namespace {
+
+bool OfferBytes(const TBytes& Picture, const TCoverCandidateTaker& Take)
+{
+    return !Picture.empty() && Take(Picture.data(), Picture.size());
+}
+
+}
+
+bool OfferEpubCovers(TStream& Book, bool Fallbacks, const TCoverCandidateTaker& Take)
+{
+    if (!TZipFile::IsValid(Book))
+        return false;
+    Book.SetPosition(0);
+    TZipFile Zip;
+    Zip.Open(Book, zmRead);
+    if (!Fallbacks)
+        return OfferBytes(ExtractEpubCover(Zip), Take);
+    try {
+        if (OfferBytes(ExtractEpubCover(Zip), Take))
+            return true;
+    } catch (const Exception&) {
+        // A cover entry that is missing or damaged leaves the other ways.
+    }
+    return OfferEpubFallbackCovers(Zip, Take);
+}

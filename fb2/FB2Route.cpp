@@ -1,0 +1,54 @@
+#include "fb2/FB2Route.h"
+
+#include <memory>
+#include <utility>
+
+#include "fb2/FB2Cover.h"
+#include "fb2/FB2CoverFallbacks.h"
+#include "fb2/ZipFB2.h"
+#include "zip/ZipFile.h"
+
+namespace {
+
+bool OfferCover(IXMLDocument Document, bool Fallbacks, const TCoverCandidateTaker& Take)
+{
+    if (!Document)
+        return false;
+    if (Fallbacks)
+        return OfferFB2DocumentCovers(std::move(Document), Take);
+    const std::string Picture = ExtractFB2Cover(std::move(Document));
+    return !Picture.empty() && Take(reinterpret_cast<const uint8_t*>(Picture.data()), Picture.size());
+}
+
+}
+
+bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, const TCoverCandidateTaker& Take)
+{
+    IXMLDocument Document = NewXMLDocument();
+    if (Reading == TFB2Reading::AsFile) {
+        Document->LoadFromStream(Book);
+    } else {
+        Book.SetPosition(0);
+        SetXMLTextFromStream(Document, Book);
+    }
+    return OfferCover(std::move(Document), Fallbacks, Take);
+}
+
+bool OfferZippedFB2BookCovers(TStream& Book, bool Fallbacks, const TCoverCandidateTaker& Take)
+{
+    if (!TZipFile::IsValid(Book))
+        return false;
+    Book.SetPosition(0);
+    TZipFile Zip;
+    Zip.Open(Book, zmRead);
+    if (Fallbacks)
+        return OfferZippedFB2Covers(Zip, Take);
+    IXMLDocument Document;
+    {
+        // The entry stream goes before the archive it reads from.
+        std::unique_ptr<TStream> EntryStream;
+        Document = LoadFB2EntryDocument(Zip, EntryStream);
+    }
+    Zip.Close();
+    return OfferCover(std::move(Document), false, Take);
+}

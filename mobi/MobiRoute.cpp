@@ -1,0 +1,18 @@
+#include "mobi/MobiRoute.h"
+
+#include "mobi/MobiCoverFallbacks.h"
+#include "mobi/MobiUnit.h"
+
+bool OfferMobiCovers(TStream& Book, bool AllowFirstPicture, bool Fallbacks, const TCoverCandidateTaker& Take)
+{
+    TPalmPDB Database(Book);
+    {
+        // With fallbacks the first picture comes after the thumbnail record,
+        // so the cover lookup runs without it.
+        TBytes Cover;
+        ExtractMobiCover(Database, AllowFirstPicture && !Fallbacks, Cover);
+        if (!Cover.empty() && Take(Cover.data(), Cover.size()))
+            return true;
+    }
+    return Fallbacks && OfferMobiFallbackCovers(Database, AllowFirstPicture, Take);
+}

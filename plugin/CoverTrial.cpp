@@ -1,0 +1,28 @@
+#include "plugin/CoverTrial.h"
+
+#include <utility>
+
+#include "core/MemoryStream.h"
+#include "render/Thumbnail.h"
+
+TCoverTrial::TCoverTrial(int32_t Width, int32_t Height)
+    : FWidth(Width), FHeight(Height), FTaker([this](const uint8_t* Data, size_t Size) { return Offer(Data, Size); })
+{
+}
+
+TCoverTrial::~TCoverTrial()
+{
+    if (FResult)
+        platform::DeleteDib(FResult);
+}
+
+platform::TBitmapHandle TCoverTrial::Release() { return std::exchange(FResult, nullptr); }
+
+bool TCoverTrial::Offer(const uint8_t* Data, size_t Size)
+{
+    if (FResult || Size == 0)
+        return FResult != nullptr;
+    TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
+    FResult = MakeThumbnail(Stream, FWidth, FHeight);
+    return FResult != nullptr;
+}
