@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     for (const bool AllowFirstPicture : {false, true}) {
         try {
             TPalmPDB Database(std::make_unique<TPointerReadOnlyStream>(Data, static_cast<intptr_t>(Size)), u"fuzz");
-            OfferMobiFallbackCovers(Database, AllowFirstPicture, [](const uint8_t*, size_t) { return false; });
+            OfferMobiFallbackCovers(Database, ReadMobiCoverFields(Database), AllowFirstPicture,
+                                    [](const uint8_t*, size_t) { return false; });
         } catch (const Exception&) {
             // Damaged databases are refused with an exception.
         }
@@ -23,6 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
     const int64_t At = FindBytesInStream(Stream, 1, "EXTH", 0);
     if (At >= 0)
-        ReadEXTHThumbnailOffset(Record0, static_cast<size_t>(At));
+        ReadEXTHOffsets(Record0, static_cast<size_t>(At));
     return 0;
 }

@@ -36,11 +36,9 @@ void ExtractBothWays(const uint8_t* Data, size_t Size)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
     ExtractBothWays(Data, Size);
-    TPointerReadOnlyStream Record0(Data, static_cast<intptr_t>(Size));
-    const int64_t At = FindBytesInStream(Record0, 1, "EXTH", 0);
-    if (At >= 0) {
-        Record0.SetPosition(At);
-        ReadEXTHCoverOffset(Record0);
-    }
+    TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
+    const int64_t At = FindBytesInStream(Stream, 1, "EXTH", 0);
+    if (At >= 0)
+        ReadEXTHOffsets(TBytes(Data, Data + Size), static_cast<size_t>(At));
     return 0;
 }

@@ -6,13 +6,14 @@
 bool OfferMobiCovers(TStream& Book, bool AllowFirstPicture, bool Fallbacks, const TCoverCandidateTaker& Take)
 {
     TPalmPDB Database(Book);
+    const TMobiCoverFields Fields = ReadMobiCoverFields(Database);
     {
         // With fallbacks the first picture comes after the thumbnail record,
         // so the cover lookup runs without it.
         TBytes Cover;
-        ExtractMobiCover(Database, AllowFirstPicture && !Fallbacks, Cover);
+        ExtractMobiCover(Database, Fields, AllowFirstPicture && !Fallbacks, Cover);
         if (!Cover.empty() && Take(Cover.data(), Cover.size()))
             return true;
     }
-    return Fallbacks && OfferMobiFallbackCovers(Database, AllowFirstPicture, Take);
+    return Fallbacks && OfferMobiFallbackCovers(Database, Fields, AllowFirstPicture, Take);
 }

@@ -13,7 +13,8 @@
 //
 // EXTH block: "EXTH", block length (unused), record count; then records of
 // type, declared length (these 8 bytes included) and data. Type 201 holds
-// the cover's record number relative to the first picture, -1 for none.
+// the cover's record number relative to the first picture, -1 for none;
+// type 202 the thumbnail's.
 
 namespace {
 
@@ -28,55 +29,48 @@ bool IdentifierIs(const uint8_t* Bytes, const char* Expected)
     return Length == std::strlen(Expected) && std::memcmp(Bytes, Expected, Length) == 0;
 }
 
-int32_t ReadInt32(TStream& Stream)
-{
-    uint8_t Bytes[4];
-    Stream.ReadBuffer(Bytes, sizeof Bytes);
-    return GetBEInt32(Bytes);
 }
 
-// Every step reads at least 8 bytes, so a huge record count ends at the end
-// of record 0 at the latest.
-int32_t WalkEXTHRecords(TStream& Stream, int32_t Count)
+TEXTHOffsets ReadEXTHOffsets(const TBytes& Record0, size_t At)
 {
-    int32_t Result = NoCover;
+    const size_t Size = Record0.size();
+    const uint8_t* Bytes = Record0.data();
+    if (At > Size || Size - At < EXTHHeadSize || !IdentifierIs(Bytes + At, "EXTH"))
+        return {};
+    // Record count
+    const int32_t Count = GetBEInt32(Bytes + At + 8);
+    TEXTHOffsets Offsets;
+    size_t Position = At + EXTHHeadSize;
+    // A skip may run past the end unchecked: only a read after it fails the
+    // walk, and a walk that fails names nothing, even what it met before.
+    bool PastEnd = false;
     for (int32_t Index = 0; Index < Count; ++Index) {
+        if (PastEnd || Size - Position < EXTHRecordHeadSize)
+            return {};
         // Type and declared length of the record
-        const int32_t Type = ReadInt32(Stream);
-        const int32_t Length = ReadInt32(Stream);
+        const int32_t Type = GetBEInt32(Bytes + Position);
+        const int32_t Length = GetBEInt32(Bytes + Position + 4);
+        Position += EXTHRecordHeadSize;
         if (Type == CoverOffsetType) {
             // The walk goes on right after the offset whatever the declared
             // length; a later record 201 overrides an earlier one.
-            Result = ReadInt32(Stream);
-        } else {
-            if (Length < EXTHRecordHeadSize)
-                return NoCover;
-            Stream.Seek(Length - EXTHRecordHeadSize, soCurrent);
+            if (Size - Position < 4)
+                return {};
+            Offsets.Cover = GetBEInt32(Bytes + Position);
+            Position += 4;
+            continue;
         }
+        if (Length < EXTHRecordHeadSize)
+            return {};
+        const auto DataLength = static_cast<size_t>(Length) - EXTHRecordHeadSize;
+        if (Type == ThumbnailOffsetType && DataLength >= 4 && Size - Position >= 4)
+            Offsets.Thumbnail = GetBEInt32(Bytes + Position);
+        if (Size - Position < DataLength)
+            PastEnd = true;
+        else
+            Position += DataLength;
     }
-    return Result;
-}
-
-}
-
-int32_t ReadEXTHCoverOffset(TStream& Stream)
-{
-    uint8_t Head[EXTHHeadSize];
-    // Identifier, block length, record count
-    if (Stream.Read(Head, EXTHHeadSize) < EXTHHeadSize)
-        return NoCover;
-    if (!IdentifierIs(Head, "EXTH"))
-        return NoCover;
-    const int32_t Count = GetBEInt32(Head + 8);
-    if (Count <= 0)
-        return NoCover;
-    try {
-        return WalkEXTHRecords(Stream, Count);
-    } catch (const Exception&) {
-        // A walk running off the end of record 0 names no cover, even if it
-        // met a record 201 before.
-        return NoCover;
-    }
+    return Offsets;
 }
 
 int64_t FindBytesInStream(TCustomMemoryStream& Stream, int32_t LimitMiB, std::string_view Pattern,
@@ -102,47 +96,53 @@ int64_t FindBytesInStream(TCustomMemoryStream& Stream, int32_t LimitMiB, std::st
     return -1;
 }
 
-void ExtractMobiCover(TPalmPDB& Database, bool AllowFirstPicture, TBytes& Cover)
+TMobiCoverFields ReadMobiCoverFields(TPalmPDB& Database)
 {
-    Cover.clear();
     TBytes Record0;
     Database.GetRecordB(0, Record0);
     if (Record0.empty())
-        return;
+        return {};
+    // Identifier: "MOBI"; a record 0 shorter than 20 bytes fails the read.
+    if (Record0.size() < IdentifierField + 4)
+        throw EReadError(SReadError);
+    if (!IdentifierIs(Record0.data() + IdentifierField, "MOBI") || static_cast<int64_t>(Record0.size()) < EXTHSearchStart)
+        return {};
+    TMobiCoverFields Result;
+    // First image index: number of the first record holding a picture
+    Result.FirstImage = GetBEInt32(Record0.data() + FirstImageField);
+    if (Result.FirstImage <= 0)
+        return {};
     // A record is at most 2 GiB - 1 bytes, which fits a pointer-width size.
     TPointerReadOnlyStream Stream(Record0.data(), static_cast<intptr_t>(Record0.size()));
+    const int64_t At = FindBytesInStream(Stream, EXTHSearchLimitMiB, "EXTH", EXTHSearchStart);
+    if (At > 0)
+        Result.EXTH = ReadEXTHOffsets(Record0, static_cast<size_t>(At));
+    return Result;
+}
 
-    // Identifier: "MOBI"; a record 0 shorter than 20 bytes fails the read.
-    uint8_t Identifier[4];
-    Stream.SetPosition(IdentifierField);
-    Stream.ReadBuffer(Identifier, sizeof Identifier);
-    if (!IdentifierIs(Identifier, "MOBI"))
+void ExtractMobiCover(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture, TBytes& Cover)
+{
+    Cover.clear();
+    if (Fields.FirstImage <= 0)
         return;
-    if (static_cast<int64_t>(Record0.size()) < EXTHSearchStart)
-        return;
-    // First image index: number of the first record holding a picture
-    Stream.SetPosition(FirstImageField);
-    const int32_t FirstImage = ReadInt32(Stream);
-    if (FirstImage <= 0)
-        return;
-
-    int32_t CoverOffset = NoCover;
-    const int64_t EXTHPosition = FindBytesInStream(Stream, EXTHSearchLimitMiB, "EXTH", EXTHSearchStart);
-    if (EXTHPosition > 0) {
-        Stream.SetPosition(EXTHPosition);
-        CoverOffset = ReadEXTHCoverOffset(Stream);
-    }
+    int32_t CoverOffset = Fields.EXTH.Cover;
     if (CoverOffset == NoCover) {
         if (!AllowFirstPicture)
             return;
         CoverOffset = 0;
     }
-    const int64_t CoverRecord = int64_t{FirstImage} + CoverOffset;
+    const int64_t CoverRecord = int64_t{Fields.FirstImage} + CoverOffset;
     if (CoverRecord < 0 || CoverRecord >= Database.RecordListCount())
         return;
     TBytes CoverBytes;
     Database.GetRecordB(static_cast<int32_t>(CoverRecord), CoverBytes);
     Cover.swap(CoverBytes);
+}
+
+void ExtractMobiCover(TPalmPDB& Database, bool AllowFirstPicture, TBytes& Cover)
+{
+    Cover.clear();
+    ExtractMobiCover(Database, ReadMobiCoverFields(Database), AllowFirstPicture, Cover);
 }
 
 void ExtractMobiCover(const std::u16string& FileName, bool AllowFirstPicture, TBytes& Cover)

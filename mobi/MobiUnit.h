@@ -8,15 +8,34 @@
 #include "core/Types.h"
 #include "mobi/PalmDatabaseRO.h"
 
+// The offsets, relative to the first image index, that the EXTH records
+// give: the cover (record 201) and the thumbnail (record 202); -1 for none.
+struct TEXTHOffsets {
+    int32_t Cover = -1;
+    int32_t Thumbnail = -1;
+};
+// The offsets of the EXTH block at position At of Record0, in one walk; a
+// damaged walk (running off the end of record 0, or a record declaring fewer
+// than 8 bytes) gives none of them. Never raises.
+TEXTHOffsets ReadEXTHOffsets(const TBytes& Record0, size_t At);
+
+// What the cover lookups take from record 0, read once: the first image
+// index (0 when record 0 has no MOBI header or names no picture) and the EXTH
+// offsets.
+struct TMobiCoverFields {
+    int32_t FirstImage = 0;
+    TEXTHOffsets EXTH;
+};
+// Raises what the database reader raises, also for a record 0 of 1 to 19 bytes.
+TMobiCoverFields ReadMobiCoverFields(TPalmPDB& Database);
+
 // The cover record of a Mobipocket book into Cover (emptied first); empty
 // means no picture. Errors of the Palm database reader are raised.
 void ExtractMobiCover(const std::u16string& FileName, bool AllowFirstPicture, TBytes& Cover);
 // The same lookup in an open database.
 void ExtractMobiCover(TPalmPDB& Database, bool AllowFirstPicture, TBytes& Cover);
-
-// The cover offset (EXTH record 201) of the EXTH block at the stream's
-// position, or -1 when there is none. Never raises for a damaged block.
-int32_t ReadEXTHCoverOffset(TStream& Stream);
+// The same lookup with record 0 already read.
+void ExtractMobiCover(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture, TBytes& Cover);
 
 // The first position at or after StartPos where Pattern occurs in the
 // stream's memory, or -1. Candidates stop after LimitMiB mebibytes from the

@@ -36,7 +36,7 @@ std::vector<int> Offers(const TBytes& FirstRecord, bool AllowFirstPicture, const
     const TBytes File = MobiBook(FirstRecord, BookRecords - 1, {});
     TPalmPDB Database(std::make_unique<TPointerReadOnlyStream>(File.data(), static_cast<intptr_t>(File.size())), u"book");
     std::vector<int> Offered;
-    OfferMobiFallbackCovers(Database, AllowFirstPicture, [&](const uint8_t* Data, size_t Size) {
+    OfferMobiFallbackCovers(Database, ReadMobiCoverFields(Database), AllowFirstPicture, [&](const uint8_t* Data, size_t Size) {
         const TBytes Record(Data, Data + Size);
         int Number = -1;
         for (size_t Index = 1; Index < BookRecords; ++Index)
@@ -102,14 +102,14 @@ TEST(MobiFallbacks, Record0WithoutAMobiHeader)
     EXPECT_TRUE(Offers(TBytes(111, 0), true, {}).empty());
 }
 
-TEST(EXTHThumbnailOffset, BlockPositionsAndHeads)
+TEST(ReadEXTHOffsets, ThumbnailPositionsAndHeads)
 {
     const TBytes Block = ExthBlock({ExthThumbnail(7)});
-    EXPECT_EQ(ReadEXTHThumbnailOffset(Block, 0), 7);
-    EXPECT_EQ(ReadEXTHThumbnailOffset(Block, 1), -1);
-    EXPECT_EQ(ReadEXTHThumbnailOffset(Block, Block.size()), -1);
-    EXPECT_EQ(ReadEXTHThumbnailOffset(Block, Block.size() + 5), -1);
-    EXPECT_EQ(ReadEXTHThumbnailOffset(TBytes(Block.begin(), Block.begin() + 11), 0), -1);
+    EXPECT_EQ(ReadEXTHOffsets(Block, 0).Thumbnail, 7);
+    EXPECT_EQ(ReadEXTHOffsets(Block, 1).Thumbnail, -1);
+    EXPECT_EQ(ReadEXTHOffsets(Block, Block.size()).Thumbnail, -1);
+    EXPECT_EQ(ReadEXTHOffsets(Block, Block.size() + 5).Thumbnail, -1);
+    EXPECT_EQ(ReadEXTHOffsets(TBytes(Block.begin(), Block.begin() + 11), 0).Thumbnail, -1);
     // Record 201 declaring 16 bytes: the walk goes on after its first four
     // data bytes, where a record 202 of 12 bytes hides.
     const TBytes Hidden = ExthBlock({{201, [] {
@@ -120,7 +120,7 @@ TEST(EXTHThumbnailOffset, BlockPositionsAndHeads)
                                       }(),
                                       16}},
                                     2);
-    EXPECT_EQ(ReadEXTHThumbnailOffset(Hidden, 0), 5);
+    EXPECT_EQ(ReadEXTHOffsets(Hidden, 0).Thumbnail, 5);
 }
 
 }

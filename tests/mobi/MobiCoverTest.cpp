@@ -239,18 +239,15 @@ TEST(FindBytesInStream, CandidatesAndLimit)
     EXPECT_EQ(FindBytesInStream(Shorter, 0, "EXT", 0), 0);
 }
 
-TEST(ReadEXTHCoverOffset, ReadsAtTheCurrentPosition)
+TEST(ReadEXTHOffsets, CoverAtTheGivenPosition)
 {
     const TBytes Block = Join({TBytes{'p', 'a', 'd'}, ExthBlock({ExthCover(7)})});
-    TPointerReadOnlyStream Stream(Block.data(), static_cast<intptr_t>(Block.size()));
-    EXPECT_EQ(ReadEXTHCoverOffset(Stream), -1) << "no identifier at 0";
-    Stream.SetPosition(3);
-    EXPECT_EQ(ReadEXTHCoverOffset(Stream), 7);
+    EXPECT_EQ(ReadEXTHOffsets(Block, 0).Cover, -1) << "no identifier at 0";
+    EXPECT_EQ(ReadEXTHOffsets(Block, 3).Cover, 7);
 
     TBytes Named = ExthBlock({ExthCover(7)});
     Named[3] = 0;
-    TPointerReadOnlyStream Cut(Named.data(), static_cast<intptr_t>(Named.size()));
-    EXPECT_EQ(ReadEXTHCoverOffset(Cut), -1) << "identifier EXT";
+    EXPECT_EQ(ReadEXTHOffsets(Named, 0).Cover, -1) << "identifier EXT";
 }
 
 }
