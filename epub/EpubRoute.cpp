@@ -15,11 +15,9 @@ bool OfferBytes(const TBytes& Picture, const TCoverCandidateTaker& Take)
 
 bool OfferEpubCovers(TStream& Book, bool Fallbacks, const TCoverCandidateTaker& Take)
 {
-    if (!TZipFile::IsValid(Book))
-        return false;
-    Book.SetPosition(0);
     TZipFile Zip;
-    Zip.Open(Book, zmRead);
+    if (!Zip.OpenIfArchive(Book))
+        return false;
     if (!Fallbacks)
         return OfferBytes(ExtractEpubCover(Zip), Take);
     try {

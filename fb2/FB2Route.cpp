@@ -36,11 +36,9 @@ bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, con
 
 bool OfferZippedFB2BookCovers(TStream& Book, bool Fallbacks, const TCoverCandidateTaker& Take)
 {
-    if (!TZipFile::IsValid(Book))
-        return false;
-    Book.SetPosition(0);
     TZipFile Zip;
-    Zip.Open(Book, zmRead);
+    if (!Zip.OpenIfArchive(Book))
+        return false;
     if (Fallbacks)
         return OfferZippedFB2Covers(Zip, Take);
     IXMLDocument Document;

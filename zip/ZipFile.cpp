@@ -56,6 +56,15 @@ void TZipFile::Open(TStream& Stream, TZipMode Mode)
     OpenStream(Stream, Mode);
 }
 
+bool TZipFile::OpenIfArchive(TStream& Stream)
+{
+    if (!IsValid(Stream))
+        return false;
+    Stream.SetPosition(0);
+    Open(Stream, zmRead);
+    return true;
+}
+
 void TZipFile::OpenStream(TStream& Stream, TZipMode Mode)
 {
     if (Stream.Size() == 0)

@@ -32,6 +32,9 @@ public:
     // The same over a stream that the caller owns and keeps alive until Close.
     // Local header offsets count from the stream's position at this call.
     void Open(TStream& Stream, TZipMode Mode);
+    // Opens the archive in Stream, from its start, for reading when the
+    // stream holds an end record; false, and nothing open, when it holds none.
+    bool OpenIfArchive(TStream& Stream);
     void Close();
 
     TZipMode Mode() const { return FMode; }
