@@ -8,9 +8,9 @@
 #include "epub/CoverPage.h"
 #include "epub/EpubCover.h"
 #include "epub/EpubHref.h"
-#include "xml/XmlElements.h"
-#include "xml/XMLNodeBudget.h"
 #include "platform/CodePages.h"
+#include "xml/XMLNodeBudget.h"
+#include "xml/XmlElements.h"
 #include "zip/BoundedEntry.h"
 
 namespace {
