@@ -21,6 +21,7 @@ struct TJpegSpec {
     TSampleFunction Sample;
     int Quality = 95;
     bool Progressive = false;
+    bool Arithmetic = false; // arithmetic coding: frame types SOF9 and SOF10
 };
 TBytes EncodeJpeg(const TJpegSpec& Spec);
 // Jpeg with its last scan repeated until it has Scans scans in all: a
