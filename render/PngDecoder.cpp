@@ -159,9 +159,10 @@ bool RunPngLibrary(TPngJob& Job, const uint8_t* Data, size_t Size)
         png_destroy_read_struct(&Png, nullptr, nullptr);
         return false;
     }
+    // Once the last row is in, nothing that follows can take the picture away.
     if (setjmp(png_jmpbuf(Png))) {
         png_destroy_read_struct(&Png, &Info, nullptr);
-        return false;
+        return Job.Complete;
     }
     png_set_progressive_read_fn(Png, &Job, StartPicture, TakeRow, nullptr);
     // Text, colour profiles, suggested palettes and Exif data are of no use

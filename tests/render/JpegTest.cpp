@@ -207,18 +207,62 @@ TEST(JpegDecoder, TruncatedDataStillDecodesAtFullSize)
     EXPECT_EQ(Bitmap->Height(), 64);
 }
 
-// Every scan costs a pass over the picture: a hundred are decoded, more are
-// refused.
-TEST(JpegDecoder, ScansBeyondTheHundredthGiveNoPicture)
+TBytes FlatProgressive(int32_t Width, int32_t Height, int Components)
 {
     TJpegSpec Spec;
-    Spec.Width = Spec.Height = 32;
+    Spec.Width = Width;
+    Spec.Height = Height;
+    Spec.Components = Components;
     Spec.Progressive = true;
-    Spec.Sample = [](int32_t X, int32_t Y, uint8_t* C) { C[0] = C[1] = C[2] = static_cast<uint8_t>(X * 8 + Y); };
-    const TBytes Progressive = EncodeJpeg(Spec);
-    ASSERT_TRUE(DecodeBytes(Progressive));
-    EXPECT_TRUE(DecodeBytes(JpegWithScans(Progressive, 100)));
-    EXPECT_FALSE(DecodeBytes(JpegWithScans(Progressive, 101)));
+    Spec.Sample = [](int32_t, int32_t, uint8_t* C) { C[0] = C[1] = C[2] = 128; };
+    return EncodeJpeg(Spec);
+}
+
+struct TScanBudgetCase {
+    const char* Name;
+    TBytes Progressive;
+    size_t Scans;
+    bool Decoded;
+};
+
+// Every scan costs a pass over the blocks it holds: a hundred scans at most,
+// and 20 Mi units of work, two a block pass and one a byte (a flat 3072 x 2304
+// grey picture has 110,592 blocks and few bytes: 94 scans).
+TEST(JpegDecoder, ScansAndTheirWorkAreBudgeted)
+{
+    const TBytes Small = FlatProgressive(32, 32, 3);
+    const TBytes Large = FlatProgressive(3072, 2304, 1);
+    const TScanBudgetCase Cases[] = {
+        {"32 x 32, 100 scans", Small, 100, true},
+        {"32 x 32, 101 scans", Small, 101, false},
+        {"3072 x 2304, 80 scans", Large, 80, true},
+        {"3072 x 2304, 99 scans", Large, 99, false},
+    };
+    for (const TScanBudgetCase& Case : Cases)
+        EXPECT_EQ(DecodeBytes(JpegWithScans(Case.Progressive, Case.Scans), 96, 96).has_value(), Case.Decoded)
+            << Case.Name;
+}
+
+// The scale follows the size the library reads, whatever the scan of the
+// header alone would miss.
+TEST(JpegDecoder, ScaleFromTheLibrarysHeader)
+{
+    TJpegSpec Spec;
+    Spec.Width = 1600;
+    Spec.Height = 1200;
+    Spec.Sample = [](int32_t X, int32_t Y, uint8_t* C) { C[0] = C[1] = C[2] = static_cast<uint8_t>(X ^ Y); };
+    const TBytes Baseline = EncodeJpeg(Spec);
+    Spec.Arithmetic = true;
+    const TBytes Arithmetic = EncodeJpeg(Spec);
+    Spec.Progressive = true;
+    const TBytes ArithmeticProgressive = EncodeJpeg(Spec);
+    for (const TBytes& Bytes :
+         {Inserted(Baseline, FrameAt(Baseline), {0x00}), Arithmetic, ArithmeticProgressive}) {
+        const std::optional<TDecodedBitmap> Bitmap = DecodeBytes(Bytes, 96, 96);
+        ASSERT_TRUE(Bitmap);
+        EXPECT_EQ(Bitmap->Width(), 200);
+        EXPECT_EQ(Bitmap->Height(), 150);
+    }
 }
 
 TEST(JpegDecoder, BrokenHeadersGiveNoPicture)
