@@ -44,10 +44,20 @@ constexpr size_t CoverPagePictures = 16;
 constexpr int32_t MobiRecordBytes = int32_t{32} << 20;
 
 // Pictures: the most pixels any decoder makes (256 MiB at 4 bytes each),
-// libjpeg's whole-image buffers, and the scans of a progressive JPEG (each a
-// pass over every block; encoders write at most a few dozen).
+// and the most a picture that must shrink may hold whole where its format
+// cannot be reduced row by row (interlaced PNG and GIF): 48 MiB at 3 bytes
+// each, which with the encoded bytes and the libraries' own buffers stays
+// under 128 MiB; covers are a few megapixels.
 constexpr uint64_t PicturePixels = uint64_t{64} << 20;
-constexpr long JpegLibraryMemory = 256L << 20;
+constexpr uint64_t HeldPixels = uint64_t{16} << 20;
+
+// JPEG: libjpeg's whole-image buffers, which progressive and multi-scan
+// files fill with every coefficient of the full-size picture whatever the
+// scale, at 128 bytes a block of 8 x 8 samples: 96 MiB holds 786,432 blocks,
+// about 33 megapixels with the usual halved colour, 16 with full colour, 50
+// grey. And the scans of a progressive JPEG (each a pass over every block;
+// encoders write at most a few dozen).
+constexpr long JpegLibraryMemory = 96L << 20;
 constexpr int JpegScans = 100;
 
 }

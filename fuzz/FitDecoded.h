@@ -2,16 +2,26 @@
 
 #include <optional>
 
+#include "core/Stream.h"
 #include "render/BoxFilter.h"
 #include "render/DecodedBitmap.h"
 #include "render/FitSize.h"
+#include "render/PictureSink.h"
 
-// Shrinks a decoded picture as MakeThumbnail would for a 40 x 30 box, so
-// that every fuzzed decoder also feeds the reduction.
-inline void FitDecoded(const std::optional<TDecodedBitmap>& Picture)
+// Decodes with Decode(Stream, Sink) twice: whole, and then shrunk as
+// MakeThumbnail would for a 40 x 30 box, so that every fuzzed decoder feeds
+// the reduction both row by row and from a whole picture.
+template <typename TDecode>
+void FitDecoded(TStream& Stream, TDecode Decode)
 {
-    if (!Picture || Picture->Empty())
-        return;
-    const TFitSize Fit = FitSizeInBox({Picture->Width(), Picture->Height()}, {40, 30});
-    ReduceBoxFilter(*Picture, Fit.Width, Fit.Height);
+    TPictureSink Whole;
+    Stream.SetPosition(0);
+    const std::optional<TDecodedBitmap> Picture = Decode(Stream, Whole);
+    if (Picture && !Picture->Empty()) {
+        const TFitSize Fit = FitSizeInBox({Picture->Width(), Picture->Height()}, {40, 30});
+        ReduceBoxFilter(*Picture, Fit.Width, Fit.Height);
+    }
+    TPictureSink Fitted(40, 30);
+    Stream.SetPosition(0);
+    Decode(Stream, Fitted);
 }

@@ -10,6 +10,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
     TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
-    FitDecoded(DecodeBmpCover(Stream));
+    FitDecoded(Stream, [](TStream& S, TPictureSink& Sink) { return DecodeBmpCover(S, Sink); });
     return 0;
 }

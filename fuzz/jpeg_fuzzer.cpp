@@ -14,8 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
     ReadJpegFrameSize(Stream);
     for (int32_t Box : {48, 4096}) {
+        TPictureSink Whole;
         Stream.SetPosition(0);
-        DecodeJpegCover(Stream, Box, Box);
+        DecodeJpegCover(Stream, Box, Box, Whole);
     }
     Stream.SetPosition(0);
     MakeThumbnailBitmap(Stream, 40, 30);

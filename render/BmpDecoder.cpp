@@ -132,18 +132,14 @@ const uint8_t* PixelData(const uint8_t* Data, size_t Size, const TBmpLayout& Lay
     return Data + (Layout.PixelOffset < Size ? Layout.PixelOffset : Size);
 }
 
-// File row R as a bitmap row counted from the top.
-int32_t TargetRow(const TBmpLayout& Layout, uint64_t R)
-{
-    return Layout.TopDown ? static_cast<int32_t>(R) : Layout.Height - 1 - static_cast<int32_t>(R);
-}
+TRowOrder FileOrder(const TBmpLayout& Layout) { return Layout.TopDown ? TRowOrder::TopDown : TRowOrder::BottomUp; }
 
-std::optional<TDecodedBitmap> CopyRows(const uint8_t* Data, size_t Size, const TBmpLayout& Layout)
+std::optional<TDecodedBitmap> CopyRows(const uint8_t* Data, size_t Size, const TBmpLayout& Layout, TPictureSink& Sink)
 {
-    TDecodedBitmap Bitmap;
-    if (!Bitmap.Allocate(Layout.Width, Layout.Height, Layout.BitCount, Layout.Colours, Layout.ColourCount))
+    if (!Sink.Start({Layout.Width, Layout.Height, Layout.BitCount, Layout.Colours, Layout.ColourCount},
+                    FileOrder(Layout)))
         return std::nullopt;
-    const uint64_t Stride = Bitmap.Stride();
+    const uint64_t Stride = platform::DibStride(Layout.Width, Layout.BitCount);
     const uint64_t RowsNeed = Stride * static_cast<uint64_t>(Layout.Height);
     uint64_t Available = PixelDataSize(Layout, Size, RowsNeed);
     if (Available > RowsNeed)
@@ -151,13 +147,14 @@ std::optional<TDecodedBitmap> CopyRows(const uint8_t* Data, size_t Size, const T
     const uint8_t* Pixels = PixelData(Data, Size, Layout);
     for (uint64_t R = 0; R * Stride < Available; ++R) {
         const uint64_t Left = Available - R * Stride;
-        std::memcpy(Bitmap.Row(TargetRow(Layout, R)), Pixels + R * Stride,
-                    static_cast<size_t>(Left < Stride ? Left : Stride));
+        std::memcpy(Sink.NextRow(), Pixels + R * Stride, static_cast<size_t>(Left < Stride ? Left : Stride));
+        Sink.PutRow();
     }
-    return Bitmap;
+    return Sink.Finish();
 }
 
-std::optional<TDecodedBitmap> ConvertMaskedRows(const uint8_t* Data, size_t Size, const TBmpLayout& Layout)
+std::optional<TDecodedBitmap> ConvertMaskedRows(const uint8_t* Data, size_t Size, const TBmpLayout& Layout,
+                                                TPictureSink& Sink)
 {
     const int SourceBytes = Layout.BitCount / 8;
     uint32_t Masks[3] = {Layout.Masks[0], Layout.Masks[1], Layout.Masks[2]};
@@ -168,10 +165,10 @@ std::optional<TDecodedBitmap> ConvertMaskedRows(const uint8_t* Data, size_t Size
         Masks[2] = 0x001F;
     }
     const TChannel Red(Masks[0]), Green(Masks[1]), Blue(Masks[2]);
-    TDecodedBitmap Bitmap;
-    if (!Bitmap.Allocate(Layout.Width, Layout.Height, SourceBytes == 2 ? 24 : 32, nullptr, 0))
+    const int BitCount = SourceBytes == 2 ? 24 : 32;
+    if (!Sink.Start({Layout.Width, Layout.Height, BitCount, nullptr, 0}, FileOrder(Layout)))
         return std::nullopt;
-    const int TargetBytes = Bitmap.BitCount() / 8;
+    const int TargetBytes = BitCount / 8;
     const uint64_t SourceStride = platform::DibStride(Layout.Width, Layout.BitCount);
     const uint64_t Available = PixelDataSize(Layout, Size, SourceStride * static_cast<uint64_t>(Layout.Height));
     const uint8_t* Pixels = PixelData(Data, Size, Layout);
@@ -180,31 +177,33 @@ std::optional<TDecodedBitmap> ConvertMaskedRows(const uint8_t* Data, size_t Size
         const uint64_t Whole = (Left < SourceStride ? Left : SourceStride) / static_cast<uint64_t>(SourceBytes);
         const uint64_t Count = Whole < static_cast<uint64_t>(Layout.Width) ? Whole : Layout.Width;
         const uint8_t* Source = Pixels + R * SourceStride;
-        uint8_t* Target = Bitmap.Row(TargetRow(Layout, R));
+        uint8_t* Target = Sink.NextRow();
         for (uint64_t X = 0; X < Count; ++X, Source += SourceBytes, Target += TargetBytes) {
             const uint32_t Pixel = SourceBytes == 2 ? GetLE16(Source) : GetLE32(Source);
             Target[0] = Blue.Value(Pixel);
             Target[1] = Green.Value(Pixel);
             Target[2] = Red.Value(Pixel);
         }
+        Sink.PutRow();
     }
-    return Bitmap;
+    return Sink.Finish();
 }
 
-std::optional<TDecodedBitmap> ExpandRle(const uint8_t* Data, size_t Size, const TBmpLayout& Layout)
+std::optional<TDecodedBitmap> ExpandRle(const uint8_t* Data, size_t Size, const TBmpLayout& Layout, TPictureSink& Sink)
 {
     // Run-length rows are always stored bottom-up.
     if (Layout.TopDown)
         return std::nullopt;
-    TDecodedBitmap Bitmap;
-    if (!Bitmap.Allocate(Layout.Width, Layout.Height, DisplayFormatBitCount(), nullptr, 0))
+    const TPictureShape Shape{Layout.Width, Layout.Height, DisplayFormatBitCount(), nullptr, 0};
+    if (!Sink.Start(Shape, TRowOrder::BottomUp))
         return std::nullopt;
     const size_t Available = PixelDataSize(Layout, Size, Size);
-    ExpandBmpRle(PixelData(Data, Size, Layout), Available, Layout.Compression == biRLE8 ? 8 : 4, Layout.Colours, Bitmap);
-    return Bitmap;
+    ExpandBmpRle(PixelData(Data, Size, Layout), Available, Layout.Compression == biRLE8 ? 8 : 4, Layout.Colours, Shape,
+                 Sink);
+    return Sink.Finish();
 }
 
-std::optional<TDecodedBitmap> DecodeBmp(const uint8_t* Data, size_t Size)
+std::optional<TDecodedBitmap> DecodeBmp(const uint8_t* Data, size_t Size, TPictureSink& Sink)
 {
     TBmpLayout Layout;
     if (!ReadLayout(Data, Size, Layout))
@@ -213,18 +212,18 @@ std::optional<TDecodedBitmap> DecodeBmp(const uint8_t* Data, size_t Size)
     switch (Layout.Compression) {
     case biRGB:
         if (Bits == 1 || Bits == 4 || Bits == 8 || Bits == 24 || Bits == 32)
-            return CopyRows(Data, Size, Layout);
+            return CopyRows(Data, Size, Layout, Sink);
         if (Bits == 16)
-            return ConvertMaskedRows(Data, Size, Layout);
+            return ConvertMaskedRows(Data, Size, Layout, Sink);
         return std::nullopt;
     case biBitFields:
         if (Bits == 16 || Bits == 32)
-            return ConvertMaskedRows(Data, Size, Layout);
+            return ConvertMaskedRows(Data, Size, Layout, Sink);
         return std::nullopt;
     case biRLE8:
-        return Bits == 8 ? ExpandRle(Data, Size, Layout) : std::nullopt;
+        return Bits == 8 ? ExpandRle(Data, Size, Layout, Sink) : std::nullopt;
     case biRLE4:
-        return Bits == 4 ? ExpandRle(Data, Size, Layout) : std::nullopt;
+        return Bits == 4 ? ExpandRle(Data, Size, Layout, Sink) : std::nullopt;
     default:
         return std::nullopt;
     }
@@ -232,12 +231,12 @@ std::optional<TDecodedBitmap> DecodeBmp(const uint8_t* Data, size_t Size)
 
 }
 
-std::optional<TDecodedBitmap> DecodeBmpCover(TStream& Stream)
+std::optional<TDecodedBitmap> DecodeBmpCover(TStream& Stream, TPictureSink& Sink)
 {
     try {
         Stream.SetPosition(0);
         const TPictureBytes Bytes(Stream);
-        return DecodeBmp(Bytes.Data(), Bytes.Size());
+        return DecodeBmp(Bytes.Data(), Bytes.Size(), Sink);
     } catch (...) {
         return std::nullopt;
     }

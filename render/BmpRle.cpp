@@ -4,18 +4,17 @@ namespace {
 
 class TRlePainter {
 public:
-    TRlePainter(TDecodedBitmap& Target, const uint32_t* Colours)
-        : FTarget(Target), FColours(Colours), FBytesPerPixel(Target.BitCount() / 8)
+    TRlePainter(const TPictureShape& Shape, const uint32_t* Colours, TPictureSink& Sink)
+        : FSink(Sink), FColours(Colours), FWidth(Shape.Width), FHeight(Shape.Height),
+          FBytesPerPixel(Shape.BitCount / 8)
     {
     }
 
-    bool Inside() const { return FY < FTarget.Height(); }
+    bool Inside() const { return FY < FHeight; }
     void Put(uint8_t Index)
     {
-        if (FX < FTarget.Width() && FY < FTarget.Height()) {
-            // Row 0 of the file is the bottom row.
-            uint8_t* Pixel = FTarget.Row(FTarget.Height() - 1 - static_cast<int32_t>(FY)) +
-                             static_cast<size_t>(FX) * static_cast<size_t>(FBytesPerPixel);
+        if (FX < FWidth && FY < FHeight) {
+            uint8_t* Pixel = RowAt(FY) + static_cast<size_t>(FX) * static_cast<size_t>(FBytesPerPixel);
             const uint32_t Colour = FColours[Index];
             Pixel[0] = static_cast<uint8_t>(Colour);
             Pixel[1] = static_cast<uint8_t>(Colour >> 8);
@@ -33,21 +32,44 @@ public:
         FX += Right;
         FY += Up;
     }
+    // Puts the row still open; the sink makes the rows never reached black.
+    void Close()
+    {
+        if (FOpen)
+            FSink.PutRow();
+        FOpen = nullptr;
+    }
 
 private:
-    TDecodedBitmap& FTarget;
+    // Row Y, counted from the bottom as the data go (never backwards), once
+    // every row below it is put.
+    uint8_t* RowAt(int64_t Y)
+    {
+        for (; FOpenY < Y; ++FOpenY) {
+            if (!FOpen)
+                FSink.NextRow();
+            FSink.PutRow();
+            FOpen = nullptr;
+        }
+        if (!FOpen)
+            FOpen = FSink.NextRow();
+        return FOpen;
+    }
+
+    TPictureSink& FSink;
     const uint32_t* FColours;
+    int64_t FWidth;
+    int64_t FHeight;
     int FBytesPerPixel;
+    uint8_t* FOpen = nullptr;
+    int64_t FOpenY = 0;
     // 64-bit, so that deltas and runs can never wrap past the edges.
     int64_t FX = 0;
     int64_t FY = 0;
 };
 
-}
-
-void ExpandBmpRle(const uint8_t* Data, size_t Size, int IndexBits, const uint32_t* Colours, TDecodedBitmap& Target)
+void Paint(const uint8_t* Data, size_t Size, int IndexBits, TRlePainter& Painter)
 {
-    TRlePainter Painter(Target, Colours);
     size_t Position = 0;
     // Pairs: a count above 0 repeats the next byte's index (RLE4: its two
     // nibbles in turn); a count of 0 escapes: 0 end of line, 1 end of
@@ -85,4 +107,14 @@ void ExpandBmpRle(const uint8_t* Data, size_t Size, int IndexBits, const uint32_
             Position += Size - Position < Padded ? Size - Position : Padded;
         }
     }
+}
+
+}
+
+void ExpandBmpRle(const uint8_t* Data, size_t Size, int IndexBits, const uint32_t* Colours,
+                  const TPictureShape& Shape, TPictureSink& Sink)
+{
+    TRlePainter Painter(Shape, Colours, Sink);
+    Paint(Data, Size, IndexBits, Painter);
+    Painter.Close();
 }

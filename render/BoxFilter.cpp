@@ -1,35 +1,8 @@
 #include "render/BoxFilter.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
-
-// How one source column (or row) splits over the target: a part of weight
-// First in target Index, the rest, Second, in Index + 1. Source and target
-// are both measured in units of 1 / (source size x target size), so that
-// each source pixel is Target units long and each target pixel Source units.
-struct TSpan {
-    uint32_t Index;
-    uint32_t First;
-    uint32_t Second;
-};
-
-std::vector<TSpan> Spans(int32_t SourceSize, int32_t TargetSize)
-{
-    std::vector<TSpan> Result(static_cast<size_t>(SourceSize));
-    const uint64_t S = static_cast<uint64_t>(SourceSize), T = static_cast<uint64_t>(TargetSize);
-    for (uint64_t I = 0; I < S; ++I) {
-        const uint64_t Start = I * T, End = Start + T;
-        const uint64_t Index = Start / S;
-        const uint64_t Boundary = (Index + 1) * S;
-        TSpan& Span = Result[static_cast<size_t>(I)];
-        Span.Index = static_cast<uint32_t>(Index);
-        Span.First = static_cast<uint32_t>(std::min(End, Boundary) - Start);
-        Span.Second = static_cast<uint32_t>(End > Boundary ? End - Boundary : 0);
-    }
-    return Result;
-}
 
 // Blue, green and red of pixel X of a source row.
 struct TFetch24 {
@@ -58,71 +31,121 @@ struct TFetchIndexed {
     }
 };
 
-// TRowSum holds a row's weighted sums, at most source width x 255: 32 bits
-// for any usual width, which keeps the inner loop cheap on the i686 build.
-template <typename TRowSum, typename TFetch>
-void Reduce(const TDecodedBitmap& Source, TDecodedBitmap& Target, TFetch Fetch)
-{
-    const int32_t Width = Target.Width();
-    const std::vector<TSpan> Columns = Spans(Source.Width(), Width);
-    const std::vector<TSpan> Rows = Spans(Source.Height(), Target.Height());
-    const size_t Samples = static_cast<size_t>(Width) * 3;
-    // Sums of weight x level stay below source area x 255 < 2^34.
-    std::vector<TRowSum> RowSums(Samples);
-    std::vector<uint64_t> Current(Samples), Next(Samples);
-    const uint64_t Total = static_cast<uint64_t>(Source.Width()) * static_cast<uint64_t>(Source.Height());
+}
 
-    for (int32_t Y = 0; Y < Source.Height(); ++Y) {
-        std::fill(RowSums.begin(), RowSums.end(), 0);
-        const uint8_t* Row = Source.Row(Y);
-        for (size_t X = 0; X < Columns.size(); ++X) {
-            uint32_t Bgr[3];
-            Fetch(Row, X, Bgr);
-            const TSpan& Span = Columns[X];
-            TRowSum* Sum = &RowSums[Span.Index * 3];
-            const TRowSum First = Span.First, Second = Span.Second;
-            Sum[0] += First * Bgr[0];
-            Sum[1] += First * Bgr[1];
-            Sum[2] += First * Bgr[2];
-            if (Second) {
-                Sum[3] += Second * Bgr[0];
-                Sum[4] += Second * Bgr[1];
-                Sum[5] += Second * Bgr[2];
-            }
-        }
-        const TSpan& Span = Rows[static_cast<size_t>(Y)];
-        for (size_t I = 0; I < Samples; ++I) {
-            Current[I] += uint64_t{Span.First} * RowSums[I];
-            Next[I] += uint64_t{Span.Second} * RowSums[I];
-        }
-        const bool LastSourceRow = Y + 1 == Source.Height();
-        const bool Completes = Span.Second != 0 || LastSourceRow ||
-                               Rows[static_cast<size_t>(Y) + 1].Index != Span.Index;
-        if (!Completes)
-            continue;
-        uint8_t* Out = Target.Row(static_cast<int32_t>(Span.Index));
-        for (size_t I = 0; I < Samples; ++I)
-            Out[I] = static_cast<uint8_t>((Current[I] + Total / 2) / Total);
-        std::swap(Current, Next);
-        std::fill(Next.begin(), Next.end(), 0);
+// Source and target are both measured in units of 1 / (source size x target
+// size), so that each source pixel is Target units long and each target
+// pixel Source units; a source pixel then falls on at most two target pixels.
+bool TBoxReducer::Start(int32_t SourceWidth, int32_t SourceHeight, int BitCount, const uint32_t* Colours,
+                        TDecodedBitmap& Target, bool BottomUp)
+{
+    const int32_t Width = Target.Width(), Height = Target.Height();
+    if (Target.Empty() || Target.BitCount() != 24 || Width > SourceWidth || Height > SourceHeight)
+        return false;
+    if (BitCount != 1 && BitCount != 4 && BitCount != 8 && BitCount != 24 && BitCount != 32)
+        return false;
+    FTarget = &Target;
+    FColours = Colours;
+    FBitCount = BitCount;
+    FBottomUp = BottomUp;
+    FSourceHeight = SourceHeight;
+    FRowsAdded = 0;
+    FTotal = static_cast<uint64_t>(SourceWidth) * static_cast<uint64_t>(SourceHeight);
+    FColumns.resize(static_cast<size_t>(SourceWidth));
+    const uint64_t S = static_cast<uint64_t>(SourceWidth), T = static_cast<uint64_t>(Width);
+    for (uint64_t I = 0; I < S; ++I) {
+        const uint64_t Begin = I * T, End = Begin + T;
+        const uint64_t Index = Begin / S;
+        const uint64_t Boundary = (Index + 1) * S;
+        TSpan& Span = FColumns[static_cast<size_t>(I)];
+        Span.Index = static_cast<uint32_t>(Index);
+        Span.First = static_cast<uint32_t>(std::min(End, Boundary) - Begin);
+        Span.Second = static_cast<uint32_t>(End > Boundary ? End - Boundary : 0);
     }
+    const size_t Samples = static_cast<size_t>(Width) * 3;
+    // A row's weighted sums stay below source width x 255: 32 bits for any
+    // usual width, which keeps the inner loop cheap on the i686 build.
+    FWideSums = S * 255 > UINT32_MAX;
+    FRowSums32.assign(FWideSums ? 0 : Samples, 0);
+    FRowSums64.assign(FWideSums ? Samples : 0, 0);
+    // Sums of weight x level stay below source area x 255 < 2^34.
+    FCurrent.assign(Samples, 0);
+    FNext.assign(Samples, 0);
+    return true;
+}
+
+template <typename TRowSum, typename TFetch>
+void TBoxReducer::SumRow(const uint8_t* Row, TFetch Fetch, std::vector<TRowSum>& RowSums)
+{
+    std::fill(RowSums.begin(), RowSums.end(), 0);
+    for (size_t X = 0; X < FColumns.size(); ++X) {
+        uint32_t Bgr[3];
+        Fetch(Row, X, Bgr);
+        const TSpan& Span = FColumns[X];
+        TRowSum* Sum = &RowSums[Span.Index * 3];
+        const TRowSum First = Span.First, Second = Span.Second;
+        Sum[0] += First * Bgr[0];
+        Sum[1] += First * Bgr[1];
+        Sum[2] += First * Bgr[2];
+        if (Second) {
+            Sum[3] += Second * Bgr[0];
+            Sum[4] += Second * Bgr[1];
+            Sum[5] += Second * Bgr[2];
+        }
+    }
+}
+
+// Rows count from the side they come from: taken from the bottom, the
+// reduction is that of the picture upside down, written upside down.
+template <typename TRowSum>
+void TBoxReducer::Accumulate(const std::vector<TRowSum>& RowSums)
+{
+    const uint64_t S = static_cast<uint64_t>(FSourceHeight), T = static_cast<uint64_t>(FTarget->Height());
+    const uint64_t Begin = static_cast<uint64_t>(FRowsAdded) * T, End = Begin + T;
+    const uint64_t Index = Begin / S;
+    const uint64_t Boundary = (Index + 1) * S;
+    const uint64_t First = std::min(End, Boundary) - Begin;
+    const uint64_t Second = End > Boundary ? End - Boundary : 0;
+    const size_t Samples = FCurrent.size();
+    for (size_t I = 0; I < Samples; ++I)
+        FCurrent[I] += First * RowSums[I];
+    if (Second)
+        for (size_t I = 0; I < Samples; ++I)
+            FNext[I] += Second * RowSums[I];
+    ++FRowsAdded;
+    const bool Completes = Second != 0 || FRowsAdded == FSourceHeight ||
+                           static_cast<uint64_t>(FRowsAdded) * T / S != Index;
+    if (!Completes)
+        return;
+    const int32_t Y = static_cast<int32_t>(FBottomUp ? T - 1 - Index : Index);
+    uint8_t* Out = FTarget->Row(Y);
+    for (size_t I = 0; I < Samples; ++I)
+        Out[I] = static_cast<uint8_t>((FCurrent[I] + FTotal / 2) / FTotal);
+    std::swap(FCurrent, FNext);
+    std::fill(FNext.begin(), FNext.end(), 0);
 }
 
 template <typename TRowSum>
-std::optional<TDecodedBitmap> ReduceWith(const TDecodedBitmap& Source, TDecodedBitmap Target)
+void TBoxReducer::AddRowWith(const uint8_t* Row, std::vector<TRowSum>& RowSums)
 {
-    const uint32_t* Colours = Source.Colors().data();
-    switch (Source.BitCount()) {
-    case 1: Reduce<TRowSum>(Source, Target, TFetchIndexed<1>{Colours}); break;
-    case 4: Reduce<TRowSum>(Source, Target, TFetchIndexed<4>{Colours}); break;
-    case 8: Reduce<TRowSum>(Source, Target, TFetchIndexed<8>{Colours}); break;
-    case 24: Reduce<TRowSum>(Source, Target, TFetch24{}); break;
-    case 32: Reduce<TRowSum>(Source, Target, TFetch32{}); break;
-    default: return std::nullopt;
+    switch (FBitCount) {
+    case 1: SumRow(Row, TFetchIndexed<1>{FColours}, RowSums); break;
+    case 4: SumRow(Row, TFetchIndexed<4>{FColours}, RowSums); break;
+    case 8: SumRow(Row, TFetchIndexed<8>{FColours}, RowSums); break;
+    case 24: SumRow(Row, TFetch24{}, RowSums); break;
+    default: SumRow(Row, TFetch32{}, RowSums); break;
     }
-    return Target;
+    Accumulate(RowSums);
 }
 
+void TBoxReducer::AddRow(const uint8_t* Row)
+{
+    if (!FTarget || FRowsAdded >= FSourceHeight)
+        return;
+    if (FWideSums)
+        AddRowWith(Row, FRowSums64);
+    else
+        AddRowWith(Row, FRowSums32);
 }
 
 std::optional<TDecodedBitmap> ReduceBoxFilter(const TDecodedBitmap& Source, int32_t Width, int32_t Height)
@@ -132,7 +155,10 @@ std::optional<TDecodedBitmap> ReduceBoxFilter(const TDecodedBitmap& Source, int3
     TDecodedBitmap Target;
     if (!Target.Allocate(Width, Height, 24, nullptr, 0))
         return std::nullopt;
-    if (static_cast<uint64_t>(Source.Width()) * 255 <= UINT32_MAX)
-        return ReduceWith<uint32_t>(Source, std::move(Target));
-    return ReduceWith<uint64_t>(Source, std::move(Target));
+    TBoxReducer Reducer;
+    if (!Reducer.Start(Source.Width(), Source.Height(), Source.BitCount(), Source.Colors().data(), Target, false))
+        return std::nullopt;
+    for (int32_t Y = 0; Y < Source.Height(); ++Y)
+        Reducer.AddRow(Source.Row(Y));
+    return Target;
 }

@@ -27,6 +27,12 @@ TPictureFormat SniffFormat(const uint8_t (&B)[4])
 
 std::optional<TDecodedBitmap> DecodeCoverImage(TStream& Stream, int32_t Width, int32_t Height)
 {
+    TPictureSink Whole;
+    return DecodeCoverImage(Stream, Width, Height, Whole);
+}
+
+std::optional<TDecodedBitmap> DecodeCoverImage(TStream& Stream, int32_t Width, int32_t Height, TPictureSink& Sink)
+{
     try {
         uint8_t Signature[4] = {0, 0, 0, 0};
         if (Stream.Read(Signature, 4) < 2)
@@ -36,10 +42,10 @@ std::optional<TDecodedBitmap> DecodeCoverImage(TStream& Stream, int32_t Width, i
             return std::nullopt;
         Stream.SetPosition(0);
         switch (Format) {
-        case TPictureFormat::Jpeg: return DecodeJpegCover(Stream, Width, Height);
-        case TPictureFormat::Png: return DecodePngCover(Stream);
-        case TPictureFormat::Gif: return DecodeGifCover(Stream);
-        case TPictureFormat::Bmp: return DecodeBmpCover(Stream);
+        case TPictureFormat::Jpeg: return DecodeJpegCover(Stream, Width, Height, Sink);
+        case TPictureFormat::Png: return DecodePngCover(Stream, Sink);
+        case TPictureFormat::Gif: return DecodeGifCover(Stream, Sink);
+        case TPictureFormat::Bmp: return DecodeBmpCover(Stream, Sink);
         case TPictureFormat::None: break;
         }
         return std::nullopt;

@@ -46,7 +46,6 @@ struct TFirstFrame {
     bool Transparent = false;
     int TransparentIndex = -1;
     GifImageDesc Desc{};
-    std::vector<uint8_t> Pixels; // Width x Height indexes, rows top-down
 };
 
 // Graphic control extension: block size (4), packed flags (bit 0:
@@ -59,33 +58,9 @@ void ReadGraphicControl(const GifByteType* Block, TFirstFrame& Frame)
     }
 }
 
-bool ReadFrameRows(GifFileType* Gif, TFirstFrame& Frame)
-{
-    const int Width = Frame.Desc.Width, Height = Frame.Desc.Height;
-    Frame.Pixels.resize(static_cast<size_t>(Width) * static_cast<size_t>(Height));
-    auto ReadRow = [&](int Y) {
-        return DGifGetLine(Gif, Frame.Pixels.data() + static_cast<size_t>(Y) * static_cast<size_t>(Width), Width) ==
-               GIF_OK;
-    };
-    if (!Frame.Desc.Interlace) {
-        for (int Y = 0; Y < Height; ++Y)
-            if (!ReadRow(Y))
-                return false;
-        return true;
-    }
-    // Interlaced rows come in four passes: every 8th from 0, every 8th from
-    // 4, every 4th from 2, every 2nd from 1.
-    static constexpr int Starts[4] = {0, 4, 2, 1};
-    static constexpr int Steps[4] = {8, 8, 4, 2};
-    for (int Pass = 0; Pass < 4; ++Pass)
-        for (int Y = Starts[Pass]; Y < Height; Y += Steps[Pass])
-            if (!ReadRow(Y))
-                return false;
-    return true;
-}
-
-// Reads records up to the end of the first frame; false on a damaged file.
-bool ReadFirstFrame(GifFileType* Gif, TFirstFrame& Frame)
+// Reads records up to the first frame's descriptor, which leaves its rows
+// next; false on a damaged file. No frame before the end: not Present.
+bool FindFirstFrame(GifFileType* Gif, TFirstFrame& Frame)
 {
     for (;;) {
         GifRecordType Record;
@@ -96,10 +71,8 @@ bool ReadFirstFrame(GifFileType* Gif, TFirstFrame& Frame)
             if (DGifGetImageDesc(Gif) != GIF_OK)
                 return false;
             Frame.Desc = Gif->Image;
-            if (!PictureSizeAllowed(Frame.Desc.Width, Frame.Desc.Height, 8))
-                return false;
             Frame.Present = true;
-            return ReadFrameRows(Gif, Frame);
+            return PictureSizeAllowed(Frame.Desc.Width, Frame.Desc.Height, 8);
         case EXTENSION_RECORD_TYPE: {
             int Code = 0;
             GifByteType* Block = nullptr;
@@ -120,6 +93,22 @@ bool ReadFirstFrame(GifFileType* Gif, TFirstFrame& Frame)
     }
 }
 
+// Reads every row of the frame, in the order stored, into Row(Y).
+// Interlaced rows come in four passes: every 8th from 0, every 8th from 4,
+// every 4th from 2, every 2nd from 1.
+template <typename TRowOf>
+bool ReadAllRows(GifFileType* Gif, const GifImageDesc& Desc, TRowOf Row)
+{
+    static constexpr int Starts[4] = {0, 4, 2, 1};
+    static constexpr int Steps[4] = {8, 8, 4, 2};
+    const int Passes = Desc.Interlace ? 4 : 1;
+    for (int Pass = 0; Pass < Passes; ++Pass)
+        for (int Y = Desc.Interlace ? Starts[Pass] : 0; Y < Desc.Height; Y += Desc.Interlace ? Steps[Pass] : 1)
+            if (DGifGetLine(Gif, Row(Y), Desc.Width) != GIF_OK)
+                return false;
+    return true;
+}
+
 int ColourTable(const ColorMapObject* Map, uint32_t* Colours)
 {
     const int Count = Map->ColorCount < 256 ? Map->ColorCount : 256;
@@ -130,15 +119,25 @@ int ColourTable(const ColorMapObject* Map, uint32_t* Colours)
     return Count;
 }
 
-std::optional<TDecodedBitmap> FrameAsBitmap(const TFirstFrame& Frame, const uint32_t* Colours, int ColourCount)
+// The frame as it is: 8 bits with its colour table.
+std::optional<TDecodedBitmap> FrameAsBitmap(GifFileType* Gif, const TFirstFrame& Frame, const uint32_t* Colours,
+                                            int ColourCount, TPictureSink& Sink)
 {
-    TDecodedBitmap Bitmap;
-    if (!Bitmap.Allocate(Frame.Desc.Width, Frame.Desc.Height, 8, Colours, ColourCount))
+    const TPictureShape Shape{Frame.Desc.Width, Frame.Desc.Height, 8, Colours, ColourCount};
+    if (Frame.Desc.Interlace) {
+        TDecodedBitmap* Held = Sink.StartHeld(Shape);
+        if (!Held || !ReadAllRows(Gif, Frame.Desc, [Held](int Y) { return Held->Row(Y); }))
+            return std::nullopt;
+        return Sink.Finish();
+    }
+    if (!Sink.Start(Shape, TRowOrder::TopDown))
         return std::nullopt;
-    const size_t Width = static_cast<size_t>(Frame.Desc.Width);
-    for (int32_t Y = 0; Y < Bitmap.Height(); ++Y)
-        std::memcpy(Bitmap.Row(Y), Frame.Pixels.data() + static_cast<size_t>(Y) * Width, Width);
-    return Bitmap;
+    for (int Y = 0; Y < Frame.Desc.Height; ++Y) {
+        if (DGifGetLine(Gif, Sink.NextRow(), Frame.Desc.Width) != GIF_OK)
+            return std::nullopt;
+        Sink.PutRow();
+    }
+    return Sink.Finish();
 }
 
 void PutPixel(uint8_t* Pixel, uint32_t Colour, int BytesPerPixel)
@@ -150,48 +149,66 @@ void PutPixel(uint8_t* Pixel, uint32_t Colour, int BytesPerPixel)
         Pixel[3] = 0;
 }
 
-std::optional<TDecodedBitmap> ComposeOnScreen(const GifFileType& Gif, const TFirstFrame& Frame,
-                                              const uint32_t* Colours)
+// The frame drawn on the screen, row by row from the top. The frame's rows
+// are read as the screen reaches them; an interlaced frame, whose rows come
+// out of order, is read whole first, up to Limits::HeldPixels.
+std::optional<TDecodedBitmap> ComposeOnScreen(GifFileType* Gif, const TFirstFrame& Frame, const uint32_t* Colours,
+                                              TPictureSink& Sink)
 {
     uint32_t Fill = White;
     if (Frame.Transparent) {
         Fill = WindowColour;
-        if (Gif.SColorMap && Gif.SBackGroundColor >= 0 && Gif.SBackGroundColor < Gif.SColorMap->ColorCount) {
-            const GifColorType& C = Gif.SColorMap->Colors[Gif.SBackGroundColor];
+        if (Gif->SColorMap && Gif->SBackGroundColor >= 0 && Gif->SBackGroundColor < Gif->SColorMap->ColorCount) {
+            const GifColorType& C = Gif->SColorMap->Colors[Gif->SBackGroundColor];
             Fill = static_cast<uint32_t>(C.Red) << 16 | static_cast<uint32_t>(C.Green) << 8 | C.Blue;
         }
     }
-    TDecodedBitmap Bitmap;
-    if (!Bitmap.Allocate(Gif.SWidth, Gif.SHeight, DisplayFormatBitCount(), nullptr, 0))
+    const GifImageDesc& Desc = Frame.Desc;
+    const size_t FrameWidth = static_cast<size_t>(Desc.Width);
+    std::vector<uint8_t> FramePixels;
+    if (Desc.Interlace) {
+        if (static_cast<uint64_t>(FrameWidth) * static_cast<uint64_t>(Desc.Height) > Limits::HeldPixels)
+            return std::nullopt;
+        FramePixels.resize(FrameWidth * static_cast<size_t>(Desc.Height));
+        if (!ReadAllRows(Gif, Desc, [&](int Y) { return FramePixels.data() + static_cast<size_t>(Y) * FrameWidth; }))
+            return std::nullopt;
+    } else {
+        FramePixels.resize(FrameWidth);
+    }
+    const int BitCount = DisplayFormatBitCount(), BytesPerPixel = BitCount / 8;
+    if (!Sink.Start({Gif->SWidth, Gif->SHeight, BitCount, nullptr, 0}, TRowOrder::TopDown))
         return std::nullopt;
-    const int BytesPerPixel = Bitmap.BitCount() / 8;
-    for (int32_t Y = 0; Y < Bitmap.Height(); ++Y) {
-        uint8_t* Row = Bitmap.Row(Y);
-        for (int32_t X = 0; X < Bitmap.Width(); ++X)
-            PutPixel(Row + static_cast<size_t>(X) * BytesPerPixel, Fill, BytesPerPixel);
-    }
+    std::vector<uint8_t> FillRow(static_cast<size_t>(Gif->SWidth) * static_cast<size_t>(BytesPerPixel));
+    for (size_t X = 0; X < FillRow.size(); X += static_cast<size_t>(BytesPerPixel))
+        PutPixel(FillRow.data() + X, Fill, BytesPerPixel);
     // The frame may lie partly or wholly off the screen: only the overlap is drawn.
-    const int64_t Left = Frame.Desc.Left, Top = Frame.Desc.Top;
-    for (int32_t FrameY = 0; FrameY < Frame.Desc.Height; ++FrameY) {
-        const int64_t Y = Top + FrameY;
-        if (Y < 0 || Y >= Bitmap.Height())
-            continue;
-        uint8_t* Row = Bitmap.Row(static_cast<int32_t>(Y));
-        const uint8_t* Source = Frame.Pixels.data() + static_cast<size_t>(FrameY) * static_cast<size_t>(Frame.Desc.Width);
-        for (int32_t FrameX = 0; FrameX < Frame.Desc.Width; ++FrameX) {
-            const int64_t X = Left + FrameX;
-            if (X < 0 || X >= Bitmap.Width())
-                continue;
-            const uint8_t Index = Source[FrameX];
-            if (Frame.Transparent && Index == Frame.TransparentIndex)
-                continue;
-            PutPixel(Row + static_cast<size_t>(X) * BytesPerPixel, Colours[Index], BytesPerPixel);
+    const int64_t Left = Desc.Left, Top = Desc.Top;
+    for (int32_t Y = 0; Y < Gif->SHeight; ++Y) {
+        uint8_t* Row = Sink.NextRow();
+        std::memcpy(Row, FillRow.data(), FillRow.size());
+        const int64_t FrameY = Y - Top;
+        if (FrameY >= 0 && FrameY < Desc.Height) {
+            const uint8_t* Source = FramePixels.data();
+            if (Desc.Interlace)
+                Source += static_cast<size_t>(FrameY) * FrameWidth;
+            else if (DGifGetLine(Gif, FramePixels.data(), Desc.Width) != GIF_OK)
+                return std::nullopt;
+            for (int32_t FrameX = 0; FrameX < Desc.Width; ++FrameX) {
+                const int64_t X = Left + FrameX;
+                if (X < 0 || X >= Gif->SWidth)
+                    continue;
+                const uint8_t Index = Source[FrameX];
+                if (Frame.Transparent && Index == Frame.TransparentIndex)
+                    continue;
+                PutPixel(Row + static_cast<size_t>(X) * BytesPerPixel, Colours[Index], BytesPerPixel);
+            }
         }
+        Sink.PutRow();
     }
-    return Bitmap;
+    return Sink.Finish();
 }
 
-std::optional<TDecodedBitmap> DecodeGif(const TPictureBytes& Bytes)
+std::optional<TDecodedBitmap> DecodeGif(const TPictureBytes& Bytes, TPictureSink& Sink)
 {
     TGifSource Source{Bytes.Data(), Bytes.Size(), 0};
     int Error = 0;
@@ -199,7 +216,7 @@ std::optional<TDecodedBitmap> DecodeGif(const TPictureBytes& Bytes)
     if (!Gif)
         return std::nullopt;
     TFirstFrame Frame;
-    if (!ReadFirstFrame(Gif.get(), Frame))
+    if (!FindFirstFrame(Gif.get(), Frame))
         return std::nullopt;
     if (!Frame.Present)
         return TDecodedBitmap();
@@ -210,18 +227,18 @@ std::optional<TDecodedBitmap> DecodeGif(const TPictureBytes& Bytes)
     uint32_t Colours[256] = {};
     const int ColourCount = ColourTable(Map, Colours);
     if (Frame.Desc.Width == Gif->SWidth && Frame.Desc.Height == Gif->SHeight && !Frame.Transparent)
-        return FrameAsBitmap(Frame, Colours, ColourCount);
-    return ComposeOnScreen(*Gif, Frame, Colours);
+        return FrameAsBitmap(Gif.get(), Frame, Colours, ColourCount, Sink);
+    return ComposeOnScreen(Gif.get(), Frame, Colours, Sink);
 }
 
 }
 
-std::optional<TDecodedBitmap> DecodeGifCover(TStream& Stream)
+std::optional<TDecodedBitmap> DecodeGifCover(TStream& Stream, TPictureSink& Sink)
 {
     try {
         Stream.SetPosition(0);
         const TPictureBytes Bytes(Stream);
-        return DecodeGif(Bytes);
+        return DecodeGif(Bytes, Sink);
     } catch (...) {
         return std::nullopt;
     }

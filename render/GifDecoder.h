@@ -3,12 +3,13 @@
 #include <optional>
 
 #include "core/Stream.h"
-#include "render/DecodedBitmap.h"
+#include "render/PictureSink.h"
 
 // Decodes the first frame of a GIF; later frames are never read. An opaque
 // frame that covers the whole logical screen becomes an 8-bit bitmap with
 // its colour table; any other frame is drawn on the screen, filled white (or
 // with the background colour when the frame has a transparent colour), in
-// the display format. A GIF without frames gives an empty bitmap. Never
-// raises; nullopt for no picture.
-std::optional<TDecodedBitmap> DecodeGifCover(TStream& Stream);
+// the display format. The rows go into Sink, whose result is the result; a
+// GIF without frames gives an empty bitmap. Never raises; nullopt for no
+// picture.
+std::optional<TDecodedBitmap> DecodeGifCover(TStream& Stream, TPictureSink& Sink);

@@ -1,15 +1,12 @@
 #include "render/JpegDecoder.h"
 
 #include <climits>
-#include <csetjmp>
 #include <cstddef>
-#include <cstdio>
-
-#include <jpeglib.h>
 
 #include "core/Limits.h"
 #include "platform/ModuleInfo.h"
 #include "render/JpegFrameSize.h"
+#include "render/JpegLibrary.h"
 #include "render/PictureBytes.h"
 
 namespace {
@@ -17,35 +14,59 @@ namespace {
 // Colour quantisation keeps 20 of the 256 entries free, as for a system palette.
 constexpr int QuantizedColors = 236;
 
-struct TJpegErrorManager {
-    jpeg_error_mgr Public;
-    std::jmp_buf Jump;
+// Each scan of a progressive or multi-scan file is a pass over every block
+// of the components it holds, whatever the output scale, and a scan may take
+// only a few bytes: a file of repeated scans costs minutes. Encoders write at
+// most a few dozen scans, which pass over each block 4 to 6 times (the usual
+// progression of ten scans: 5 times a luminance block, 4 times a colour one),
+// and progressive entropy decoding costs about 30 ns a byte on this machine,
+// a pass about twice that for a block. The budget, in those units (two a
+// block pass, one a byte of a multi-scan file), is 20 Mi: about 0.6 s. A
+// 24-megapixel progressive photo at quality 90 takes 18 Mi of it; a
+// single-scan file counts its blocks only (its bytes cost a quarter as
+// much), so it passes up to about 400 megapixels.
+constexpr uint64_t MaxDecodingWork = uint64_t{20} * 1024 * 1024;
+
+struct TWorkBudget {
+    jpeg_progress_mgr Public;
+    const uint8_t* Data = nullptr;
+    size_t Size = 0;
+    bool CountBytes = false;
+    int Scan = 0;
+    uint64_t BlockPasses = 0;
 };
 
-void ExitToDecoder(j_common_ptr Info)
+// Called before each row of blocks is read and each row is put out: charges
+// each new scan, whose components are known once its header is read, before
+// its data, and the bytes read so far.
+void ChargeWork(j_common_ptr Common)
 {
-    std::longjmp(reinterpret_cast<TJpegErrorManager*>(Info->err)->Jump, 1);
+    auto* Info = reinterpret_cast<j_decompress_ptr>(Common);
+    auto* Budget = reinterpret_cast<TWorkBudget*>(Info->progress);
+    if (Info->input_scan_number != Budget->Scan) {
+        Budget->Scan = Info->input_scan_number;
+        for (int I = 0; I < Info->comps_in_scan; ++I)
+            Budget->BlockPasses +=
+                uint64_t{Info->cur_comp_info[I]->width_in_blocks} * Info->cur_comp_info[I]->height_in_blocks;
+    }
+    uint64_t Bytes = 0;
+    if (Budget->CountBytes) {
+        // Past the end the source reads from a marker of its own.
+        const JOCTET* Next = Info->src->next_input_byte;
+        Bytes = Next >= Budget->Data && Next <= Budget->Data + Budget->Size ? static_cast<uint64_t>(Next - Budget->Data)
+                                                                             : Budget->Size;
+    }
+    if (Budget->Scan > Limits::JpegScans || 2 * Budget->BlockPasses + Bytes > MaxDecodingWork)
+        ExitToJump(Common);
 }
-
-// Each scan of a progressive or multi-scan file is a pass over every block of
-// the picture, and a scan may take only a few bytes: a file of thousands of
-// repeated scans costs minutes.
-void LimitScans(j_common_ptr Info)
-{
-    if (reinterpret_cast<j_decompress_ptr>(Info)->input_scan_number > Limits::JpegScans)
-        ExitToDecoder(Info);
-}
-
-// Warnings (premature end of data among them) never stop the decoding.
-void IgnoreMessage(j_common_ptr, int) {}
-void IgnoreOutput(j_common_ptr) {}
 
 struct TJpegJob {
     const uint8_t* Data;
     size_t Size;
-    int ScaleDenominator;
+    int32_t BoxWidth;
+    int32_t BoxHeight;
     bool QuantizeAlways;
-    TDecodedBitmap* Target;
+    TPictureSink* Sink;
 };
 
 void SetPalette(const jpeg_decompress_struct& Info, uint32_t* Palette)
@@ -64,17 +85,14 @@ void SetPalette(const jpeg_decompress_struct& Info, uint32_t* Palette)
 
 // CMYK as the library delivers it, to RGB: R = C*K/255, G = M*K/255,
 // B = Y*K/255, fourth byte 0xFF.
-void ConvertCmykRows(TDecodedBitmap& Bitmap)
+void ConvertCmykRow(uint8_t* Pixel, JDIMENSION Width)
 {
-    for (int32_t Y = 0; Y < Bitmap.Height(); ++Y) {
-        uint8_t* Pixel = Bitmap.Row(Y);
-        for (int32_t X = 0; X < Bitmap.Width(); ++X, Pixel += 4) {
-            const unsigned C = Pixel[0], M = Pixel[1], Yellow = Pixel[2], K = Pixel[3];
-            Pixel[0] = static_cast<uint8_t>(Yellow * K / 255);
-            Pixel[1] = static_cast<uint8_t>(M * K / 255);
-            Pixel[2] = static_cast<uint8_t>(C * K / 255);
-            Pixel[3] = 0xFF;
-        }
+    for (JDIMENSION X = 0; X < Width; ++X, Pixel += 4) {
+        const unsigned C = Pixel[0], M = Pixel[1], Yellow = Pixel[2], K = Pixel[3];
+        Pixel[0] = static_cast<uint8_t>(Yellow * K / 255);
+        Pixel[1] = static_cast<uint8_t>(M * K / 255);
+        Pixel[2] = static_cast<uint8_t>(C * K / 255);
+        Pixel[3] = 0xFF;
     }
 }
 
@@ -83,24 +101,26 @@ bool RunJpegLibrary(TJpegJob& Job)
 {
     jpeg_decompress_struct Info;
     TJpegErrorManager Errors;
-    jpeg_progress_mgr Progress{};
-    Progress.progress_monitor = LimitScans;
-    Info.err = jpeg_std_error(&Errors.Public);
-    Errors.Public.error_exit = ExitToDecoder;
-    Errors.Public.emit_message = IgnoreMessage;
-    Errors.Public.output_message = IgnoreOutput;
+    TWorkBudget Budget{};
+    Budget.Public.progress_monitor = ChargeWork;
+    Budget.Data = Job.Data;
+    Budget.Size = Job.Size;
+    UseErrorManager(Info, Errors);
     if (setjmp(Errors.Jump)) {
         jpeg_destroy_decompress(&Info);
         return false;
     }
     jpeg_create_decompress(&Info);
     Info.mem->max_memory_to_use = Limits::JpegLibraryMemory;
-    Info.progress = &Progress;
+    Info.progress = &Budget.Public;
     jpeg_mem_src(&Info, Job.Data, static_cast<unsigned long>(Job.Size));
     jpeg_read_header(&Info, TRUE);
+    Budget.CountBytes = jpeg_has_multiple_scans(&Info);
 
+    // The scale comes from the size the library itself has read.
+    const TJpegFrameSize Frame{true, static_cast<int32_t>(Info.image_width), static_cast<int32_t>(Info.image_height)};
     Info.scale_num = 1;
-    Info.scale_denom = static_cast<unsigned>(Job.ScaleDenominator);
+    Info.scale_denom = static_cast<unsigned>(JpegScaleFor(Frame, Job.BoxWidth, Job.BoxHeight));
     Info.do_block_smoothing = TRUE;
     const bool Cmyk = Info.out_color_space == JCS_CMYK;
     const bool Grey = Info.out_color_space == JCS_GRAYSCALE;
@@ -115,7 +135,11 @@ bool RunJpegLibrary(TJpegJob& Job)
     }
     jpeg_calc_output_dimensions(&Info);
     const int BitCount = Info.quantize_colors ? 8 : Cmyk ? 32 : 24;
-    if (!PictureSizeAllowed(Info.output_width, Info.output_height, BitCount)) {
+    // Refused before jpeg_start_decompress, which reads every scan of a
+    // progressive file.
+    if (Info.output_width > INT32_MAX || Info.output_height > INT32_MAX ||
+        !Job.Sink->Accepts(static_cast<int32_t>(Info.output_width), static_cast<int32_t>(Info.output_height),
+                           BitCount)) {
         jpeg_destroy_decompress(&Info);
         return false;
     }
@@ -123,21 +147,19 @@ bool RunJpegLibrary(TJpegJob& Job)
     uint32_t Palette[256];
     if (Info.quantize_colors)
         SetPalette(Info, Palette);
-    if (static_cast<int>(Info.output_components) * 8 != BitCount ||
-        !Job.Target->Allocate(static_cast<int32_t>(Info.output_width), static_cast<int32_t>(Info.output_height),
-                              BitCount, Palette, Info.quantize_colors ? Info.actual_number_of_colors : 0)) {
+    const TPictureShape Shape{static_cast<int32_t>(Info.output_width), static_cast<int32_t>(Info.output_height),
+                              BitCount, Palette, Info.quantize_colors ? Info.actual_number_of_colors : 0};
+    if (static_cast<int>(Info.output_components) * 8 != BitCount || !Job.Sink->Start(Shape, TRowOrder::TopDown)) {
         jpeg_destroy_decompress(&Info);
         return false;
     }
-    JSAMPROW Rows[16];
     while (Info.output_scanline < Info.output_height) {
-        JDIMENSION Count = 0;
-        while (Count < 16 && Info.output_scanline + Count < Info.output_height) {
-            Rows[Count] = Job.Target->Row(static_cast<int32_t>(Info.output_scanline + Count));
-            ++Count;
-        }
-        if (jpeg_read_scanlines(&Info, Rows, Count) == 0)
+        JSAMPROW Row = Job.Sink->NextRow();
+        if (jpeg_read_scanlines(&Info, &Row, 1) == 0)
             break;
+        if (Cmyk)
+            ConvertCmykRow(Row, Info.output_width);
+        Job.Sink->PutRow();
     }
     // The trailing data are of no interest: no jpeg_finish_decompress.
     jpeg_destroy_decompress(&Info);
@@ -146,21 +168,17 @@ bool RunJpegLibrary(TJpegJob& Job)
 
 }
 
-std::optional<TDecodedBitmap> DecodeJpegCover(TStream& Stream, int32_t Width, int32_t Height)
+std::optional<TDecodedBitmap> DecodeJpegCover(TStream& Stream, int32_t Width, int32_t Height, TPictureSink& Sink)
 {
     try {
-        const int Denominator = ChooseJpegScale(Stream, Width, Height);
         Stream.SetPosition(0);
         const TPictureBytes Bytes(Stream);
         if (Bytes.Size() == 0 || Bytes.Size() > ULONG_MAX)
             return std::nullopt;
-        TDecodedBitmap Bitmap;
-        TJpegJob Job{Bytes.Data(), Bytes.Size(), Denominator, platform::DisplayBitsPerPixel() <= 8, &Bitmap};
+        TJpegJob Job{Bytes.Data(), Bytes.Size(), Width, Height, platform::DisplayBitsPerPixel() <= 8, &Sink};
         if (!RunJpegLibrary(Job))
             return std::nullopt;
-        if (Bitmap.BitCount() == 32)
-            ConvertCmykRows(Bitmap);
-        return Bitmap;
+        return Sink.Finish();
     } catch (...) {
         return std::nullopt;
     }

@@ -9,21 +9,22 @@
 
 namespace {
 
-struct TPngJob {
-    const uint8_t* Data;
-    size_t Size;
-    size_t Position;
-    TDecodedBitmap* Target;
-};
+// Bytes handed to libpng at a time: once the last row is out, at most this
+// much more is looked at, however much compressed data follows the rows.
+constexpr size_t FeedSize = 64 * 1024;
 
-void ReadFromJob(png_structp Png, png_bytep Buffer, png_size_t Count)
-{
-    auto* Job = static_cast<TPngJob*>(png_get_io_ptr(Png));
-    if (Job->Size - Job->Position < Count)
-        png_error(Png, "read past the end");
-    std::memcpy(Buffer, Job->Data + Job->Position, Count);
-    Job->Position += Count;
-}
+struct TPngJob {
+    TPictureSink* Sink;
+    png_uint_32 Width = 0;
+    png_uint_32 Height = 0;
+    int BitDepth = 0;
+    bool Interlaced = false;
+    bool MapGamma = false;
+    bool MapColours = false; // the gamma table applies to every sample
+    uint8_t GammaTable[256] = {};
+    TDecodedBitmap* Held = nullptr; // the interlaced picture, filled pass by pass
+    bool Complete = false;
+};
 
 void ExitToDecoder(png_structp Png, png_const_charp) { png_longjmp(Png, 1); }
 void IgnoreWarning(png_structp, png_const_charp) {}
@@ -50,34 +51,105 @@ int GreyRamp(int BitDepth, uint32_t* Palette)
     return Count;
 }
 
-// Rows of 2-bit pixels, read packed into the front of each 4-bit row, are
-// widened in place from the end.
-void Widen2BitRows(TDecodedBitmap& Bitmap)
+// A row of 2-bit pixels, read packed into the front of a 4-bit row, is
+// widened in place from the end; gamma maps colour samples.
+void FinishRow(const TPngJob& Job, uint8_t* Row)
 {
-    const int32_t Width = Bitmap.Width();
-    for (int32_t Y = 0; Y < Bitmap.Height(); ++Y) {
-        uint8_t* Row = Bitmap.Row(Y);
-        for (int32_t X = Width - 1; X >= 0; --X) {
+    if (Job.BitDepth == 2) {
+        for (int64_t X = static_cast<int64_t>(Job.Width) - 1; X >= 0; --X) {
             const uint8_t Value = (Row[X / 4] >> (6 - 2 * (X % 4))) & 3;
             uint8_t& Target = Row[X / 2];
             Target = (X % 2 == 0) ? static_cast<uint8_t>((Target & 0x0F) | Value << 4)
                                   : static_cast<uint8_t>((Target & 0xF0) | Value);
         }
     }
-}
-
-void MapColourSamples(TDecodedBitmap& Bitmap, const uint8_t* Table)
-{
-    const size_t RowBytes = static_cast<size_t>(Bitmap.Width()) * 3;
-    for (int32_t Y = 0; Y < Bitmap.Height(); ++Y) {
-        uint8_t* Row = Bitmap.Row(Y);
+    if (Job.MapColours) {
+        const size_t RowBytes = static_cast<size_t>(Job.Width) * 3;
         for (size_t I = 0; I < RowBytes; ++I)
-            Row[I] = Table[Row[I]];
+            Row[I] = Job.GammaTable[Row[I]];
     }
 }
 
+// Called by libpng once the chunks before the image data are read: sets the
+// transformations and starts the sink, or stops the decoding.
+void StartPicture(png_structp Png, png_infop Info)
+{
+    TPngJob& Job = *static_cast<TPngJob*>(png_get_progressive_ptr(Png));
+    int ColourType = 0, Interlace = 0;
+    png_get_IHDR(Png, Info, &Job.Width, &Job.Height, &Job.BitDepth, &ColourType, &Interlace, nullptr, nullptr);
+    Job.Interlaced = Interlace != PNG_INTERLACE_NONE;
+    png_fixed_point Gamma = 0;
+    Job.MapGamma = png_get_gAMA_fixed(Png, Info, &Gamma) != 0 && Gamma > 0;
+    if (Job.MapGamma)
+        MakeGammaTable(Gamma, Job.GammaTable);
+
+    const bool Palette = ColourType == PNG_COLOR_TYPE_PALETTE;
+    const bool Grey = (ColourType & PNG_COLOR_MASK_COLOR) == 0;
+    int BitCount = 24;
+    uint32_t Colours[256];
+    int ColourCount = 0;
+    if (Job.BitDepth < 8 || Palette) {
+        BitCount = Job.BitDepth == 1 ? 1 : Job.BitDepth == 8 ? 8 : 4;
+        if (Palette) {
+            png_colorp Entries = nullptr;
+            int EntryCount = 0;
+            png_get_PLTE(Png, Info, &Entries, &EntryCount);
+            ColourCount = EntryCount < (1 << BitCount) ? EntryCount : 1 << BitCount;
+            for (int I = 0; I < ColourCount; ++I) {
+                png_color C = Entries[I];
+                if (Job.MapGamma)
+                    C = {Job.GammaTable[C.red], Job.GammaTable[C.green], Job.GammaTable[C.blue]};
+                Colours[I] = static_cast<uint32_t>(C.red) << 16 | static_cast<uint32_t>(C.green) << 8 | C.blue;
+            }
+        } else {
+            ColourCount = GreyRamp(Job.BitDepth, Colours);
+        }
+    } else {
+        png_set_strip_16(Png);
+        png_set_strip_alpha(Png);
+        if (Grey)
+            png_set_gray_to_rgb(Png);
+        png_set_bgr(Png);
+        Job.MapColours = Job.MapGamma && !Grey;
+    }
+    png_set_interlace_handling(Png);
+    png_read_update_info(Png, Info);
+
+    const TPictureShape Shape{static_cast<int32_t>(Job.Width), static_cast<int32_t>(Job.Height), BitCount, Colours,
+                              ColourCount};
+    if (Job.Width > INT32_MAX || Job.Height > INT32_MAX ||
+        png_get_rowbytes(Png, Info) > platform::DibStride(Shape.Width, BitCount))
+        png_error(Png, "no picture");
+    if (Job.Interlaced)
+        Job.Held = Job.Sink->StartHeld(Shape);
+    if (Job.Interlaced ? !Job.Held : !Job.Sink->Start(Shape, TRowOrder::TopDown))
+        png_error(Png, "no picture");
+}
+
+// Called by libpng for every row; for an interlaced picture, for every row of
+// every pass, the last call being the last row of the seventh.
+void TakeRow(png_structp Png, png_bytep NewRow, png_uint_32 RowNumber, int Pass)
+{
+    TPngJob& Job = *static_cast<TPngJob*>(png_get_progressive_ptr(Png));
+    if (RowNumber >= Job.Height || Job.Complete)
+        return;
+    if (Job.Interlaced) {
+        png_progressive_combine_row(Png, Job.Held->Row(static_cast<int32_t>(RowNumber)), NewRow);
+        Job.Complete = Pass == 6 && RowNumber + 1 == Job.Height;
+        if (Job.Complete)
+            for (int32_t Y = 0; Y < Job.Held->Height(); ++Y)
+                FinishRow(Job, Job.Held->Row(Y));
+        return;
+    }
+    uint8_t* Row = Job.Sink->NextRow();
+    png_progressive_combine_row(Png, Row, NewRow);
+    FinishRow(Job, Row);
+    Job.Sink->PutRow();
+    Job.Complete = RowNumber + 1 == Job.Height;
+}
+
 // Holds no object with a destructor: libpng leaves it by longjmp.
-bool RunPngLibrary(TPngJob& Job)
+bool RunPngLibrary(TPngJob& Job, const uint8_t* Data, size_t Size)
 {
     png_structp Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ExitToDecoder, IgnoreWarning);
     if (!Png)
@@ -87,88 +159,38 @@ bool RunPngLibrary(TPngJob& Job)
         png_destroy_read_struct(&Png, nullptr, nullptr);
         return false;
     }
+    // Once the last row is in, nothing that follows can take the picture away.
     if (setjmp(png_jmpbuf(Png))) {
         png_destroy_read_struct(&Png, &Info, nullptr);
-        return false;
+        return Job.Complete;
     }
-    png_set_read_fn(Png, &Job, ReadFromJob);
+    png_set_progressive_read_fn(Png, &Job, StartPicture, TakeRow, nullptr);
     // Text, colour profiles, suggested palettes and Exif data are of no use
     // to a thumbnail, and the compressed ones cost inflating: a few kilobytes
     // of zTXt chunks may hold gigabytes. They are passed over unread.
     static const png_byte Unused[] = "iCCP\0iTXt\0sPLT\0tEXt\0zTXt\0eXIf";
     png_set_keep_unknown_chunks(Png, PNG_HANDLE_CHUNK_NEVER, Unused, static_cast<int>(sizeof Unused / 5));
-    png_read_info(Png, Info);
-
-    png_uint_32 Width = 0, Height = 0;
-    int BitDepth = 0, ColourType = 0, Interlace = 0;
-    png_get_IHDR(Png, Info, &Width, &Height, &BitDepth, &ColourType, &Interlace, nullptr, nullptr);
-    png_fixed_point Gamma = 0;
-    uint8_t GammaTable[256];
-    const bool MapGamma = png_get_gAMA_fixed(Png, Info, &Gamma) != 0 && Gamma > 0;
-    if (MapGamma)
-        MakeGammaTable(Gamma, GammaTable);
-
-    const bool Palette = ColourType == PNG_COLOR_TYPE_PALETTE;
-    const bool Grey = (ColourType & PNG_COLOR_MASK_COLOR) == 0;
-    int BitCount = 24;
-    uint32_t Colours[256];
-    int ColourCount = 0;
-    if (BitDepth < 8 || Palette) {
-        BitCount = BitDepth == 1 ? 1 : BitDepth == 8 ? 8 : 4;
-        if (Palette) {
-            png_colorp Entries = nullptr;
-            int EntryCount = 0;
-            png_get_PLTE(Png, Info, &Entries, &EntryCount);
-            ColourCount = EntryCount < (1 << BitCount) ? EntryCount : 1 << BitCount;
-            for (int I = 0; I < ColourCount; ++I) {
-                png_color C = Entries[I];
-                if (MapGamma)
-                    C = {GammaTable[C.red], GammaTable[C.green], GammaTable[C.blue]};
-                Colours[I] = static_cast<uint32_t>(C.red) << 16 | static_cast<uint32_t>(C.green) << 8 | C.blue;
-            }
-        } else {
-            ColourCount = GreyRamp(BitDepth, Colours);
-        }
-    } else {
-        png_set_strip_16(Png);
-        png_set_strip_alpha(Png);
-        if (Grey)
-            png_set_gray_to_rgb(Png);
-        png_set_bgr(Png);
+    // Whatever follows the last row (more compressed data, the chunks after
+    // the image) is never read: a few bytes may inflate to gigabytes.
+    for (size_t Position = 0; Position < Size && !Job.Complete; Position += FeedSize) {
+        const size_t Count = Size - Position < FeedSize ? Size - Position : FeedSize;
+        png_process_data(Png, Info, const_cast<png_bytep>(Data + Position), Count);
     }
-    const int Passes = png_set_interlace_handling(Png);
-    png_read_update_info(Png, Info);
-
-    if (!Job.Target->Allocate(static_cast<int32_t>(Width), static_cast<int32_t>(Height), BitCount, Colours,
-                              ColourCount) ||
-        png_get_rowbytes(Png, Info) > Job.Target->Stride()) {
-        png_destroy_read_struct(&Png, &Info, nullptr);
-        return false;
-    }
-    for (int Pass = 0; Pass < Passes; ++Pass)
-        for (png_uint_32 Y = 0; Y < Height; ++Y)
-            png_read_row(Png, Job.Target->Row(static_cast<int32_t>(Y)), nullptr);
     png_destroy_read_struct(&Png, &Info, nullptr);
-
-    if (BitDepth == 2)
-        Widen2BitRows(*Job.Target);
-    if (MapGamma && BitCount == 24 && !Grey)
-        MapColourSamples(*Job.Target, GammaTable);
-    return true;
+    return Job.Complete;
 }
 
 }
 
-std::optional<TDecodedBitmap> DecodePngCover(TStream& Stream)
+std::optional<TDecodedBitmap> DecodePngCover(TStream& Stream, TPictureSink& Sink)
 {
     try {
         Stream.SetPosition(0);
         const TPictureBytes Bytes(Stream);
-        TDecodedBitmap Bitmap;
-        TPngJob Job{Bytes.Data(), Bytes.Size(), 0, &Bitmap};
-        if (!RunPngLibrary(Job))
+        TPngJob Job{&Sink};
+        if (!RunPngLibrary(Job, Bytes.Data(), Bytes.Size()))
             return std::nullopt;
-        return Bitmap;
+        return Sink.Finish();
     } catch (...) {
         return std::nullopt;
     }

@@ -1,23 +1,17 @@
 #include "render/Thumbnail.h"
 
-#include "render/BoxFilter.h"
 #include "render/CoverImage.h"
-#include "render/FitSize.h"
+#include "render/PictureSink.h"
 
 std::optional<TDecodedBitmap> MakeThumbnailBitmap(TStream& Stream, int32_t Width, int32_t Height)
 {
     try {
-        std::optional<TDecodedBitmap> Picture = DecodeCoverImage(Stream, Width, Height);
-        if (!Picture || Picture->Empty())
+        // The sink fits the picture into the box as its rows are decoded.
+        TPictureSink Sink(Width, Height);
+        std::optional<TDecodedBitmap> Bitmap = DecodeCoverImage(Stream, Width, Height, Sink);
+        if (!Bitmap || Bitmap->Empty())
             return std::nullopt;
-        if (Picture->Width() <= Width && Picture->Height() <= Height)
-            return Picture;
-        const TFitSize Fit = FitSizeInBox({Picture->Width(), Picture->Height()}, {Width, Height});
-        // A side below 1 (a very elongated picture, a box side of 0 or less)
-        // leaves nothing to make a bitmap of.
-        if (Fit.Width < 1 || Fit.Height < 1)
-            return std::nullopt;
-        return ReduceBoxFilter(*Picture, Fit.Width, Fit.Height);
+        return Bitmap;
     } catch (...) {
         return std::nullopt;
     }

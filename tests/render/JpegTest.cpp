@@ -24,29 +24,32 @@ TJpegFrameSize ScanBytes(const TBytes& Bytes)
     return ReadJpegFrameSize(Stream);
 }
 
-// A marker segment: FF code, length (counting itself), payload.
-TBytes Segment(uint8_t Code, const TBytes& Payload)
+// The offset of the frame header's marker (any SOFn), or 0.
+size_t FrameAt(const TBytes& Jpeg)
 {
-    const size_t Length = Payload.size() + 2;
-    TBytes Out = {0xFF, Code, static_cast<uint8_t>(Length >> 8), static_cast<uint8_t>(Length)};
-    Out.insert(Out.end(), Payload.begin(), Payload.end());
-    return Out;
+    for (size_t At = 2; At + 1 < Jpeg.size(); ++At)
+        if (Jpeg[At] == 0xFF && (Jpeg[At + 1] & 0xF0) == 0xC0 && Jpeg[At + 1] != 0xC4 && Jpeg[At + 1] != 0xC8 &&
+            Jpeg[At + 1] != 0xCC)
+            return At;
+    return 0;
 }
-// A frame header payload: precision, height, width, one component.
-TBytes Frame(uint16_t Width, uint16_t Height)
+
+TBytes Inserted(TBytes Jpeg, size_t At, const TBytes& Bytes)
 {
-    return {8, static_cast<uint8_t>(Height >> 8), static_cast<uint8_t>(Height), static_cast<uint8_t>(Width >> 8),
-            static_cast<uint8_t>(Width), 1, 1, 0x11, 0};
+    Jpeg.insert(Jpeg.begin() + static_cast<ptrdiff_t>(At), Bytes.begin(), Bytes.end());
+    return Jpeg;
 }
-TBytes Join(std::initializer_list<TBytes> Parts)
+
+TBytes Encoded(bool Progressive, bool Arithmetic)
 {
-    TBytes Out;
-    for (const TBytes& Part : Parts)
-        Out.insert(Out.end(), Part.begin(), Part.end());
-    return Out;
+    TJpegSpec Spec;
+    Spec.Width = 33;
+    Spec.Height = 17;
+    Spec.Progressive = Progressive;
+    Spec.Arithmetic = Arithmetic;
+    Spec.Sample = [](int32_t X, int32_t Y, uint8_t* C) { C[0] = C[1] = C[2] = static_cast<uint8_t>(X * Y); };
+    return EncodeJpeg(Spec);
 }
-const TBytes Soi = {0xFF, 0xD8};
-const TBytes Padding(16, 0);
 
 struct TScanCase {
     const char* Name;
@@ -54,60 +57,43 @@ struct TScanCase {
     bool Found;
 };
 
-TEST(JpegFrameSize, MarkerScan)
+// Whatever the library decodes, its header reader sizes: stray bytes, fill
+// bytes and every frame type it knows.
+TEST(JpegFrameSize, TheLibraryReadsTheFrameHeader)
 {
-    const TBytes App0 = Segment(0xE0, TBytes(14, 'J'));
-    const TBytes Dqt = Segment(0xDB, TBytes(65, 1));
+    const TBytes Baseline = Encoded(false, false);
+    const size_t Frame = FrameAt(Baseline);
+    ASSERT_NE(Frame, 0u);
+    const TBytes Soi = {0xFF, 0xD8};
     const TScanCase Cases[] = {
-        {"SOF0 after APP0 and DQT", Join({Soi, App0, Dqt, Segment(0xC0, Frame(640, 480)), Padding}), true},
-        {"SOF2 progressive", Join({Soi, App0, Segment(0xC2, Frame(640, 480)), Padding}), true},
-        {"SOF9 only is skipped", Join({Soi, App0, Segment(0xC9, Frame(640, 480)), Padding}), false},
-        {"SOF9 then SOF1", Join({Soi, Segment(0xC9, Frame(1, 1)), Segment(0xC1, Frame(640, 480)), Padding}), true},
-        {"one fill byte", Join({Soi, {0xFF}, Segment(0xC0, Frame(640, 480)), Padding}), true},
-        {"two fill bytes", Join({Soi, {0xFF, 0xFF}, Segment(0xC0, Frame(640, 480)), Padding}), true},
-        {"RST0 before SOF0", Join({Soi, {0xFF, 0xD0}, Segment(0xC0, Frame(640, 480)), Padding}), true},
-        {"TEM before SOF0", Join({Soi, {0xFF, 0x01}, Segment(0xC0, Frame(640, 480)), Padding}), true},
-        {"garbage between segments", Join({Soi, App0, {0x00}, Segment(0xC0, Frame(640, 480)), Padding}), false},
-        {"no SOI", Join({{0xFF, 0xD9}, Segment(0xC0, Frame(640, 480)), Padding}), false},
-        {"segment length past the end", Join({Soi, {0xFF, 0xE1, 0xFF, 0xFF}, Padding}), false},
+        {"baseline (SOF0)", Baseline, true},
+        {"progressive (SOF2)", Encoded(true, false), true},
+        {"arithmetic (SOF9)", Encoded(false, true), true},
+        {"arithmetic progressive (SOF10)", Encoded(true, true), true},
+        {"a stray byte before the frame header", Inserted(Baseline, Frame, {0x00}), true},
+        {"stray bytes between segments", Inserted(Baseline, Frame, {0x12, 0x34, 0x56}), true},
+        {"one fill byte", Inserted(Baseline, Frame, {0xFF}), true},
+        {"two fill bytes", Inserted(Baseline, Frame, {0xFF, 0xFF}), true},
+        {"RST0 before the frame header", Inserted(Baseline, Frame, {0xFF, 0xD0}), true},
+        {"no start of image", TBytes(Baseline.begin() + 2, Baseline.end()), false},
+        {"cut inside the frame header", TBytes(Baseline.begin(), Baseline.begin() + static_cast<ptrdiff_t>(Frame) + 6),
+         false},
+        {"segment length past the end", Inserted(Soi, 2, {0xFF, 0xE1, 0xFF, 0xFF, 0, 0, 0, 0}), false},
         {"8 bytes", {0xFF, 0xD8, 0xFF, 0xC0, 0, 11, 8, 0}, false},
-        // Too close to the end for a complete frame header.
-        {"frame header cut short", Join({Soi, App0, {0xFF, 0xC0, 0, 11, 8, 1, 0xE0}}), false},
+        {"empty", {}, false},
     };
     for (const TScanCase& Case : Cases) {
         const TJpegFrameSize Size = ScanBytes(Case.Bytes);
         EXPECT_EQ(Size.Found, Case.Found) << Case.Name;
         if (Case.Found && Size.Found) {
-            EXPECT_EQ(Size.Width, 640) << Case.Name;
-            EXPECT_EQ(Size.Height, 480) << Case.Name;
+            EXPECT_EQ(Size.Width, 33) << Case.Name;
+            EXPECT_EQ(Size.Height, 17) << Case.Name;
         }
     }
 }
 
-TEST(JpegFrameSize, ZeroLengthSegmentsEndTheScan)
-{
-    // Lengths of 0 and 1 step backwards but every turn still advances.
-    const TBytes Bytes = Join({Soi, {0xFF, 0xE0, 0x00, 0x00, 0xFF, 0xE1, 0x00, 0x01}, Padding});
-    EXPECT_FALSE(ScanBytes(Bytes).Found);
-}
-
-TEST(JpegFrameSize, EncodedPicturesAreFound)
-{
-    for (bool Progressive : {false, true}) {
-        TJpegSpec Spec;
-        Spec.Width = 33;
-        Spec.Height = 17;
-        Spec.Progressive = Progressive;
-        Spec.Sample = [](int32_t X, int32_t Y, uint8_t* C) { C[0] = C[1] = C[2] = static_cast<uint8_t>(X * Y); };
-        const TJpegFrameSize Size = ScanBytes(EncodeJpeg(Spec));
-        ASSERT_TRUE(Size.Found);
-        EXPECT_EQ(Size.Width, 33);
-        EXPECT_EQ(Size.Height, 17);
-    }
-}
-
 struct TScaleCase {
-    uint16_t PictureWidth, PictureHeight;
+    int32_t PictureWidth, PictureHeight;
     int32_t BoxWidth, BoxHeight;
     int Denominator;
 };
@@ -120,13 +106,17 @@ TEST(JpegScale, LargestScaleThatStillCoversTheBox)
         {1600, 1200, 801, 600, 1}, {1600, 1200, 0, 96, 1},    {1600, 1200, 96, -1, 1},
         {4000, 3000, 256, 256, 8},
     };
-    for (const TScaleCase& Case : Cases) {
-        const TBytes Bytes = Join({Soi, Segment(0xC0, Frame(Case.PictureWidth, Case.PictureHeight)), Padding});
-        TPointerReadOnlyStream Stream(Bytes.data(), static_cast<intptr_t>(Bytes.size()));
-        Stream.SetPosition(5);
-        EXPECT_EQ(ChooseJpegScale(Stream, Case.BoxWidth, Case.BoxHeight), Case.Denominator)
+    for (const TScaleCase& Case : Cases)
+        EXPECT_EQ(JpegScaleFor({true, Case.PictureWidth, Case.PictureHeight}, Case.BoxWidth, Case.BoxHeight),
+                  Case.Denominator)
             << Case.PictureWidth << "x" << Case.PictureHeight << " in " << Case.BoxWidth << "x" << Case.BoxHeight;
-    }
+    EXPECT_EQ(JpegScaleFor({false, 1600, 1200}, 96, 96), 1);
+
+    // ChooseJpegScale reads from the start, wherever the stream stands.
+    const TBytes Bytes = FlatJpeg(1600, 1200);
+    TPointerReadOnlyStream Stream(Bytes.data(), static_cast<intptr_t>(Bytes.size()));
+    Stream.SetPosition(5);
+    EXPECT_EQ(ChooseJpegScale(Stream, 96, 96), 8);
 }
 
 struct TDecodeSizeCase {
@@ -217,18 +207,62 @@ TEST(JpegDecoder, TruncatedDataStillDecodesAtFullSize)
     EXPECT_EQ(Bitmap->Height(), 64);
 }
 
-// Every scan costs a pass over the picture: a hundred are decoded, more are
-// refused.
-TEST(JpegDecoder, ScansBeyondTheHundredthGiveNoPicture)
+TBytes FlatProgressive(int32_t Width, int32_t Height, int Components)
 {
     TJpegSpec Spec;
-    Spec.Width = Spec.Height = 32;
+    Spec.Width = Width;
+    Spec.Height = Height;
+    Spec.Components = Components;
     Spec.Progressive = true;
-    Spec.Sample = [](int32_t X, int32_t Y, uint8_t* C) { C[0] = C[1] = C[2] = static_cast<uint8_t>(X * 8 + Y); };
-    const TBytes Progressive = EncodeJpeg(Spec);
-    ASSERT_TRUE(DecodeBytes(Progressive));
-    EXPECT_TRUE(DecodeBytes(JpegWithScans(Progressive, 100)));
-    EXPECT_FALSE(DecodeBytes(JpegWithScans(Progressive, 101)));
+    Spec.Sample = [](int32_t, int32_t, uint8_t* C) { C[0] = C[1] = C[2] = 128; };
+    return EncodeJpeg(Spec);
+}
+
+struct TScanBudgetCase {
+    const char* Name;
+    TBytes Progressive;
+    size_t Scans;
+    bool Decoded;
+};
+
+// Every scan costs a pass over the blocks it holds: a hundred scans at most,
+// and 20 Mi units of work, two a block pass and one a byte (a flat 3072 x 2304
+// grey picture has 110,592 blocks and few bytes: 94 scans).
+TEST(JpegDecoder, ScansAndTheirWorkAreBudgeted)
+{
+    const TBytes Small = FlatProgressive(32, 32, 3);
+    const TBytes Large = FlatProgressive(3072, 2304, 1);
+    const TScanBudgetCase Cases[] = {
+        {"32 x 32, 100 scans", Small, 100, true},
+        {"32 x 32, 101 scans", Small, 101, false},
+        {"3072 x 2304, 80 scans", Large, 80, true},
+        {"3072 x 2304, 99 scans", Large, 99, false},
+    };
+    for (const TScanBudgetCase& Case : Cases)
+        EXPECT_EQ(DecodeBytes(JpegWithScans(Case.Progressive, Case.Scans), 96, 96).has_value(), Case.Decoded)
+            << Case.Name;
+}
+
+// The scale follows the size the library reads, whatever the scan of the
+// header alone would miss.
+TEST(JpegDecoder, ScaleFromTheLibrarysHeader)
+{
+    TJpegSpec Spec;
+    Spec.Width = 1600;
+    Spec.Height = 1200;
+    Spec.Sample = [](int32_t X, int32_t Y, uint8_t* C) { C[0] = C[1] = C[2] = static_cast<uint8_t>(X ^ Y); };
+    const TBytes Baseline = EncodeJpeg(Spec);
+    Spec.Arithmetic = true;
+    const TBytes Arithmetic = EncodeJpeg(Spec);
+    Spec.Progressive = true;
+    const TBytes ArithmeticProgressive = EncodeJpeg(Spec);
+    for (const TBytes& Bytes :
+         {Inserted(Baseline, FrameAt(Baseline), {0x00}), Arithmetic, ArithmeticProgressive}) {
+        const std::optional<TDecodedBitmap> Bitmap = DecodeBytes(Bytes, 96, 96);
+        ASSERT_TRUE(Bitmap);
+        EXPECT_EQ(Bitmap->Width(), 200);
+        EXPECT_EQ(Bitmap->Height(), 150);
+    }
 }
 
 TEST(JpegDecoder, BrokenHeadersGiveNoPicture)
@@ -236,7 +270,9 @@ TEST(JpegDecoder, BrokenHeadersGiveNoPicture)
     TBytes Bytes = FlatJpeg(16, 16);
     EXPECT_FALSE(DecodeBytes(TBytes(Bytes.begin(), Bytes.begin() + 8)));
     EXPECT_FALSE(DecodeBytes(TBytes(Bytes.begin(), Bytes.begin() + 40)));
-    EXPECT_FALSE(DecodeBytes(Join({Soi, TBytes(64, 0x55)})));
+    TBytes Noise = {0xFF, 0xD8};
+    Noise.resize(66, 0x55);
+    EXPECT_FALSE(DecodeBytes(Noise));
 }
 
 TEST(JpegDecoder, RefusesPicturesAboveTheSizeLimit)

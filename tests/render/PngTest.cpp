@@ -185,4 +185,45 @@ TEST(PngDecoder, RefusesPicturesAboveTheSizeLimit)
     EXPECT_FALSE(DecodeBytes(Bytes));
 }
 
+// A chunk with a wrong checksum: damaged data.
+TBytes WithDamagedChunkBeforeTheEnd(TBytes Png, size_t Size)
+{
+    TBytes Chunk;
+    AppendPngChunk(Chunk, "IDAT", TBytes(Size, 0xA5));
+    Chunk.back() ^= 0xFF;
+    // IEND is the last 12 bytes.
+    Png.insert(Png.end() - 12, Chunk.begin(), Chunk.end());
+    return Png;
+}
+
+struct TTrailCase {
+    const char* Name;
+    TBytes Bytes;
+    bool Decoded;
+};
+
+// Once the last row is in, what follows is neither read nor held against
+// the picture: more compressed data (a few bytes may inflate to gigabytes),
+// damaged chunks.
+TEST(PngDecoder, NothingAfterTheLastRowCounts)
+{
+    const TBytes Rows = ZeroPng(64, 48);
+    const TTrailCase Cases[] = {
+        {"a damaged chunk after the rows", WithDamagedChunkBeforeTheEnd(Rows, 100), true},
+        {"1 GiB more in the stream, then a damaged chunk",
+         WithDamagedChunkBeforeTheEnd(ZeroPng(64, 48, 0, 8, false, uint64_t{1} << 30), 200000), true},
+        {"interlaced, 1 GiB more, then a damaged chunk",
+         WithDamagedChunkBeforeTheEnd(ZeroPng(64, 48, 0, 8, true, uint64_t{1} << 30), 100), true},
+        {"rows cut short", TBytes(Rows.begin(), Rows.begin() + 60), false},
+    };
+    for (const TTrailCase& Case : Cases) {
+        const std::optional<TDecodedBitmap> Bitmap = DecodeBytes(Case.Bytes, 96, 96);
+        ASSERT_EQ(Bitmap.has_value(), Case.Decoded) << Case.Name;
+        if (Bitmap) {
+            EXPECT_EQ(Bitmap->Width(), 64) << Case.Name;
+            EXPECT_EQ(PixelAt(*Bitmap, 63, 47), 0u) << Case.Name;
+        }
+    }
+}
+
 }

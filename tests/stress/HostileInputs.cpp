@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "tests/stress/SeedPictures.h"
@@ -47,37 +48,6 @@ TBytes PngClaiming(uint32_t Width, uint32_t Height)
     PutBigEndian32(Png, 16, Width);
     PutBigEndian32(Png, 20, Height);
     PutBigEndian32(Png, 29, static_cast<uint32_t>(crc32(0, Png.data() + 12, 17)));
-    return Png;
-}
-
-void AppendPngChunk(TBytes& Png, const char* Type, const TBytes& Data)
-{
-    AppendBigEndian32(Png, static_cast<uint32_t>(Data.size()));
-    const size_t TypeAt = Png.size();
-    Png.insert(Png.end(), Type, Type + 4);
-    Png.insert(Png.end(), Data.begin(), Data.end());
-    AppendBigEndian32(Png, static_cast<uint32_t>(crc32(0, Png.data() + TypeAt, static_cast<uInt>(Data.size() + 4))));
-}
-
-// A grey picture of Side x Side black pixels, all of it really there: every
-// row is a zero filter byte and zero samples, so the zlib stream is deflated
-// zeros.
-TBytes BlackPng(uint32_t Side)
-{
-    TBytes Png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    TBytes Header;
-    AppendBigEndian32(Header, Side);
-    AppendBigEndian32(Header, Side);
-    Header.insert(Header.end(), {8, 0, 0, 0, 0});
-    AppendPngChunk(Png, "IHDR", Header);
-    const uint64_t RawSize = uint64_t{Side + 1} * Side;
-    TBytes Stream = {0x78, 0x01};
-    const TBytes Zeros = DeflatedRun(RawSize);
-    Stream.insert(Stream.end(), Zeros.begin(), Zeros.end());
-    // Adler-32 of zeros: the first sum stays 1, the second adds 1 per byte.
-    AppendBigEndian32(Stream, static_cast<uint32_t>((RawSize % 65521) << 16 | 1));
-    AppendPngChunk(Png, "IDAT", Stream);
-    AppendPngChunk(Png, "IEND", {});
     return Png;
 }
 
@@ -378,7 +348,7 @@ const TInput Inputs[] = {
     {"zip-no-end-record.epub", [] { return TBytes(100u << 20, 'x'); }},
     {"png-claims-100000x100000.epub", [] { return EpubCover(PngClaiming(100000, 100000)); }},
     {"png-claims-2147483647-square.epub", [] { return EpubCover(PngClaiming(0x7FFFFFFF, 0x7FFFFFFF)); }},
-    {"png-real-20000x20000.epub", [] { return EpubCover(BlackPng(20000)); }},
+    {"png-real-20000x20000.epub", [] { return EpubCover(ZeroPng(20000, 20000)); }},
     {"png-text-chunks-8gb.epub", [] { return EpubCover(PngBehindTextBombs(1200)); }},
     {"jpeg-claims-65500x65500.epub", [] { return EpubCover(JpegClaiming(65500, 65500)); }},
     {"jpeg-100000-scans.epub", [] { return EpubCover(JpegOfRepeatedScans(100000)); }},
@@ -421,6 +391,99 @@ const TInput Inputs[] = {
     {"pdb-header-only.mobi", [] { return TBytes(78, 0); }},
 };
 
+// ---- pictures of up to 64 megapixels, which must never be held whole ----
+
+// A picture of Width x Height of one colour.
+TBytes FlatJpeg(int32_t Width, int32_t Height, int Components, bool Progressive, bool Arithmetic = false)
+{
+    TJpegSpec Spec;
+    Spec.Width = Width;
+    Spec.Height = Height;
+    Spec.Components = Components;
+    Spec.Progressive = Progressive;
+    Spec.Arithmetic = Arithmetic;
+    Spec.Quality = 75;
+    Spec.Sample = [](int32_t, int32_t, uint8_t* C) { C[0] = 90, C[1] = 160, C[2] = 40; };
+    return EncodeJpeg(Spec);
+}
+
+// A byte that is no marker before the frame header: decoders pass over it.
+TBytes JunkBeforeFrame(TBytes Jpeg)
+{
+    for (size_t At = 2; At + 1 < Jpeg.size(); ++At)
+        if (Jpeg[At] == 0xFF && Jpeg[At + 1] == 0xC0) {
+            Jpeg.insert(Jpeg.begin() + static_cast<ptrdiff_t>(At), 0x00);
+            break;
+        }
+    return Jpeg;
+}
+
+// A screen of Width x Height around one frame of 1 x 1, or a frame of the
+// screen's size, interlaced.
+TBytes LargeGif(uint16_t Width, uint16_t Height, bool WholeInterlacedFrame)
+{
+    TGifSpec Spec;
+    Spec.ScreenWidth = Width;
+    Spec.ScreenHeight = Height;
+    Spec.GlobalColours = {0x000000, 0xFFFFFF};
+    TGifFrameSpec Frame;
+    Frame.Width = WholeInterlacedFrame ? Width : 1;
+    Frame.Height = WholeInterlacedFrame ? Height : 1;
+    Frame.Left = WholeInterlacedFrame ? 0 : Width / 2;
+    Frame.Top = WholeInterlacedFrame ? 0 : Height / 2;
+    Frame.Interlaced = WholeInterlacedFrame;
+    Frame.Pixels.assign(static_cast<size_t>(Frame.Width) * static_cast<size_t>(Frame.Height), 1);
+    Spec.Frames = {Frame};
+    return EncodeGif(Spec);
+}
+
+// A BMP header of Width x Height whose pixel data are Pixels (often none:
+// the rows the file lacks are black).
+TBytes LargeBmp(int32_t Width, int32_t Height, int BitCount, uint32_t Compression, TBytes Pixels = {})
+{
+    TBmpSpec Spec;
+    Spec.Width = Width;
+    Spec.Height = Height;
+    Spec.BitCount = BitCount;
+    Spec.Compression = Compression;
+    if (BitCount <= 8)
+        Spec.Colours = {0x000000, 0xFFFFFF};
+    if (Compression == 3)
+        Spec.Masks[0] = 0xFF0000, Spec.Masks[1] = 0x00FF00, Spec.Masks[2] = 0x0000FF;
+    Spec.Pixels = std::move(Pixels);
+    return WriteBmp(Spec);
+}
+
+// RLE8 data: every row a run of Width / 255 x 255 white pixels, then end of line.
+TBytes RleRows(int32_t Width, int32_t Height)
+{
+    TBytes Data;
+    for (int32_t Y = 0; Y < Height; ++Y) {
+        for (int32_t X = 0; X + 255 <= Width; X += 255)
+            Data.insert(Data.end(), {255, 1});
+        Data.insert(Data.end(), {0, 0});
+    }
+    return Data;
+}
+
+const TInput PictureInputs[] = {
+    {"jpeg-junk-before-frame-6000x4000.epub", [] { return EpubCover(JunkBeforeFrame(FlatJpeg(6000, 4000, 3, false))); }},
+    {"jpeg-arithmetic-6000x4000.epub", [] { return EpubCover(FlatJpeg(6000, 4000, 3, false, true)); }},
+    {"jpeg-arithmetic-progressive-6000x4000.epub", [] { return EpubCover(FlatJpeg(6000, 4000, 3, true, true)); }},
+    {"jpeg-100-scans-8192x8192.epub", [] { return EpubCover(JpegWithScans(FlatJpeg(8192, 8192, 1, true), 100)); }},
+    {"jpeg-100-scans-6000x4000.epub", [] { return EpubCover(JpegWithScans(FlatJpeg(6000, 4000, 3, true), 100)); }},
+    {"png-rgba16-interlaced-8192x8192.epub", [] { return EpubCover(ZeroPng(8192, 8192, 6, 16, true)); }},
+    {"png-rgb-8192x8192.epub", [] { return EpubCover(ZeroPng(8192, 8192, 2)); }},
+    {"png-1000000x67.epub", [] { return EpubCover(ZeroPng(1000000, 67)); }},
+    {"png-4gib-after-the-rows.epub", [] { return EpubCover(ZeroPng(64, 64, 0, 8, false, uint64_t{4} << 30)); }},
+    {"gif-screen-8192x8192-frame-1x1.epub", [] { return EpubCover(LargeGif(8192, 8192, false)); }},
+    {"gif-interlaced-8192x8192.epub", [] { return EpubCover(LargeGif(8192, 8192, true)); }},
+    {"bmp-32-bit-8192x8192.epub", [] { return EpubCover(LargeBmp(8192, 8192, 32, 0)); }},
+    {"bmp-bit-fields-8192x8192.epub", [] { return EpubCover(LargeBmp(8192, 8192, 32, 3)); }},
+    {"bmp-1-bit-1x67108864.epub", [] { return EpubCover(LargeBmp(1, 64 << 20, 1, 0)); }},
+    {"bmp-rle8-8192x8192.epub", [] { return EpubCover(LargeBmp(8192, 8192, 8, 1, RleRows(8192, 8192))); }},
+};
+
 }
 
 int main(int argc, char** argv)
@@ -431,15 +494,16 @@ int main(int argc, char** argv)
     }
     const fs::path Folder(argv[1]);
     fs::create_directories(Folder);
-    for (const TInput& Input : Inputs) {
-        const TBytes Content = Input.Make();
-        if (Content.size() > (size_t{100} << 20)) {
-            std::fprintf(stderr, "%s: %zu bytes, above 100 MB\n", Input.Name, Content.size());
-            return 1;
+    for (const std::span<const TInput> List : {std::span<const TInput>(Inputs), std::span<const TInput>(PictureInputs)})
+        for (const TInput& Input : List) {
+            const TBytes Content = Input.Make();
+            if (Content.size() > (size_t{100} << 20)) {
+                std::fprintf(stderr, "%s: %zu bytes, above 100 MB\n", Input.Name, Content.size());
+                return 1;
+            }
+            std::ofstream(Folder / Input.Name, std::ios::binary)
+                .write(reinterpret_cast<const char*>(Content.data()), static_cast<std::streamsize>(Content.size()));
+            std::printf("%s\n", Input.Name);
         }
-        std::ofstream(Folder / Input.Name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(Content.data()), static_cast<std::streamsize>(Content.size()));
-        std::printf("%s\n", Input.Name);
-    }
     return 0;
 }

@@ -24,6 +24,7 @@ TBytes EncodeJpeg(const TJpegSpec& Spec)
     jpeg_set_quality(&Info, Spec.Quality, TRUE);
     if (Spec.Progressive)
         jpeg_simple_progression(&Info);
+    Info.arith_code = Spec.Arithmetic;
     jpeg_start_compress(&Info, TRUE);
     std::vector<uint8_t> Row(static_cast<size_t>(Spec.Width) * static_cast<size_t>(Spec.Components));
     while (Info.next_scanline < Info.image_height) {

@@ -21,6 +21,7 @@ struct TJpegSpec {
     TSampleFunction Sample;
     int Quality = 95;
     bool Progressive = false;
+    bool Arithmetic = false; // arithmetic coding: frame types SOF9 and SOF10
 };
 TBytes EncodeJpeg(const TJpegSpec& Spec);
 // Jpeg with its last scan repeated until it has Scans scans in all: a
@@ -45,6 +46,14 @@ struct TPngSpec {
 TBytes EncodePng(const TPngSpec& Spec);
 // Samples per pixel of a PNG colour type.
 int PngChannels(int ColourType);
+// Appends a chunk: length, type, data and the CRC of type and data.
+void AppendPngChunk(TBytes& Png, const char* Type, const TBytes& Data);
+// A PNG of zero samples written by hand, all of it really there, however
+// large: every row is a zero filter byte and zero samples, so the image data
+// are deflated zeros; Extra more zeros follow the last row in the same
+// compressed stream.
+TBytes ZeroPng(uint32_t Width, uint32_t Height, uint8_t ColourType = 0, uint8_t BitDepth = 8, bool Interlaced = false,
+               uint64_t Extra = 0);
 // An 8-bit PNG whose samples at (X, Y) come from Sample; palette and
 // transparency are the caller's to add.
 TPngSpec PngSpecOf(int32_t Width, int32_t Height, int ColourType,

@@ -1,10 +1,18 @@
 #include <stdexcept>
 
 #include <png.h>
+#include <zlib.h>
 
 #include "tests/support/PictureBuilders.h"
+#include "tests/support/ZipWriter.h"
 
 namespace {
+void AppendBigEndian(TBytes& Out, uint32_t Value)
+{
+    for (int Shift : {24, 16, 8, 0})
+        Out.push_back(static_cast<uint8_t>(Value >> Shift));
+}
+
 void Append(png_structp Png, png_bytep Data, png_size_t Count)
 {
     auto* Out = static_cast<TBytes*>(png_get_io_ptr(Png));
@@ -91,4 +99,45 @@ TBytes EncodePng(const TPngSpec& Spec)
     png_write_end(Png, Info);
     png_destroy_write_struct(&Png, &Info);
     return Out;
+}
+
+void AppendPngChunk(TBytes& Png, const char* Type, const TBytes& Data)
+{
+    AppendBigEndian(Png, static_cast<uint32_t>(Data.size()));
+    const size_t TypeAt = Png.size();
+    Png.insert(Png.end(), Type, Type + 4);
+    Png.insert(Png.end(), Data.begin(), Data.end());
+    AppendBigEndian(Png, static_cast<uint32_t>(crc32(0, Png.data() + TypeAt, static_cast<uInt>(Data.size() + 4))));
+}
+
+TBytes ZeroPng(uint32_t Width, uint32_t Height, uint8_t ColourType, uint8_t BitDepth, bool Interlaced, uint64_t Extra)
+{
+    TBytes Png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    TBytes Header;
+    AppendBigEndian(Header, Width);
+    AppendBigEndian(Header, Height);
+    Header.insert(Header.end(), {BitDepth, ColourType, 0, 0, static_cast<uint8_t>(Interlaced)});
+    AppendPngChunk(Png, "IHDR", Header);
+    const uint64_t BitsPerPixel = uint64_t{BitDepth} * static_cast<uint64_t>(PngChannels(ColourType));
+    // Passes: first column and row, column and row steps; Adam7 has seven.
+    static constexpr uint32_t Adam7[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                             {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    static constexpr uint32_t Whole[1][4] = {{0, 0, 1, 1}};
+    const uint32_t(*Passes)[4] = Interlaced ? Adam7 : Whole;
+    uint64_t RawSize = Extra;
+    for (int P = 0; P < (Interlaced ? 7 : 1); ++P) {
+        const uint32_t* Pass = Passes[P];
+        const uint64_t Columns = Width > Pass[0] ? (Width - Pass[0] + Pass[2] - 1) / Pass[2] : 0;
+        const uint64_t Rows = Height > Pass[1] ? (Height - Pass[1] + Pass[3] - 1) / Pass[3] : 0;
+        if (Columns && Rows)
+            RawSize += Rows * (1 + (Columns * BitsPerPixel + 7) / 8);
+    }
+    TBytes Stream = {0x78, 0x01};
+    const TBytes Zeros = DeflatedRun(RawSize);
+    Stream.insert(Stream.end(), Zeros.begin(), Zeros.end());
+    // Adler-32 of zeros: the first sum stays 1, the second adds 1 per byte.
+    AppendBigEndian(Stream, static_cast<uint32_t>((RawSize % 65521) << 16 | 1));
+    AppendPngChunk(Png, "IDAT", Stream);
+    AppendPngChunk(Png, "IEND", {});
+    return Png;
 }
