@@ -1,47 +1,10 @@
-# Cross-compiles brisleaf for 32-bit Windows with Debian's mingw-w64 (posix
-# threads flavour) and runs the built test programs under Wine.
+# Cross-compiles brisleaf.dll for 32-bit Windows with Debian's mingw-w64
+# (posix threads flavour) and runs the built test programs under Wine.
 #
 #   cmake -S . -B build-win32 \
 #     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake \
-#     -DBRISLEAF_WIN32_DEPS=$(scripts/build-win32-deps | tail -n1)
-#
-# BRISLEAF_WIN32_DEPS is the prefix holding the static libjpeg, libpng, giflib
-# and pugixml built by scripts/build-win32-deps (also read from the environment).
+#     -DBRISLEAF_WINDOWS_DEPS=$(scripts/build-windows-deps i686 | tail -n1)
 
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(_brisleaf_triplet i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${_brisleaf_triplet}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${_brisleaf_triplet}-g++-posix)
-set(CMAKE_RC_COMPILER ${_brisleaf_triplet}-windres)
-set(CMAKE_AR ${_brisleaf_triplet}-ar CACHE FILEPATH "")
-set(CMAKE_RANLIB ${_brisleaf_triplet}-ranlib CACHE FILEPATH "")
-
-if(NOT BRISLEAF_WIN32_DEPS AND DEFINED ENV{BRISLEAF_WIN32_DEPS})
-  set(BRISLEAF_WIN32_DEPS "$ENV{BRISLEAF_WIN32_DEPS}")
-endif()
-set(BRISLEAF_WIN32_DEPS "${BRISLEAF_WIN32_DEPS}" CACHE PATH
-    "Prefix of the cross-built static dependencies (scripts/build-win32-deps)")
-# try_compile projects read this file again: hand them the prefix too.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES BRISLEAF_WIN32_DEPS)
-
-set(CMAKE_FIND_ROOT_PATH ${BRISLEAF_WIN32_DEPS} /usr/${_brisleaf_triplet})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Static archives only: libz.a, never the import library libz.dll.a.
-set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
-set(ZLIB_USE_STATIC_LIBS ON)
-
-# libgcc, libstdc++ and winpthread go into every module, so the DLL and the
-# programs import nothing but Windows system DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# ctest runs cross-built programs through Wine.
-get_filename_component(_brisleaf_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR "${_brisleaf_root}/scripts/wine-run")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -29,7 +29,8 @@ std::u16string ProgramDirectory()
     return Slash == std::u16string::npos ? u".\\" : Name.substr(0, Slash + 1);
 }
 
-std::u16string PluginModuleName() { return u"brisleaf.dll"; }
+// A 64-bit process can load only the 64-bit module, which has a name of its own.
+std::u16string PluginModuleName() { return sizeof(void*) == 8 ? u"brisleaf64.dll" : u"brisleaf.dll"; }
 
 bool StandardErrorIsTerminal()
 {

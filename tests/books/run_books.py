@@ -78,7 +78,8 @@ def main():
                     folder = os.path.join(args.out, "plugin-" + key)
                     os.makedirs(folder)
                     shutil.copy(args.plugin, folder)
-                    with open(os.path.join(folder, "brisleaf.ini"), "w", encoding="utf-8") as ini:
+                    settings_file = os.path.splitext(os.path.basename(args.plugin))[0] + ".ini"
+                    with open(os.path.join(folder, settings_file), "w", encoding="utf-8") as ini:
                         ini.write(settings.replace("\\n", "\n"))
                     plugins[key] = os.path.join(folder, os.path.basename(args.plugin))
                 plugin = plugins[key]

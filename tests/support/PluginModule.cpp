@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "core/Strings.h"
 #include "platform/CodePages.h"
 
 std::u16string BuiltPluginPath()
@@ -15,7 +16,7 @@ TPluginModule::TPluginModule(const std::string* SettingsText)
     const std::u16string Name = platform::PluginModuleName();
     const std::u16string Copy = FDir.Write(Name, ReadFileBytes(BuiltPluginPath()));
     if (SettingsText)
-        FDir.Write(u"brisleaf.ini", *SettingsText);
+        FDir.Write(ChangeFileExt(Name, u".ini"), *SettingsText);
     std::string Error;
     if (!FModule.Load(Copy, Error))
         throw std::runtime_error("cannot load " + Utf8(Copy) + ": " + Error);
