@@ -1,11 +1,14 @@
 #include "fb2/XMLBuffer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
 #include <utility>
 
 #include <pugixml.hpp>
+
+#include "core/Exceptions.h"
 
 namespace {
 
@@ -86,9 +89,9 @@ TXMLBuffer ReadStreamToEnd(TStream& Stream, TEnoughRead Enough)
             char Probe;
             if (Stream.Read(&Probe, 1) <= 0)
                 break;
-            if (Buffer.Capacity() > SIZE_MAX / 2)
-                throw std::bad_alloc();
-            Buffer.Reserve(Buffer.Capacity() * 2);
+            if (From >= MaxXMLTextBytes)
+                throw EReadError(SReadError);
+            Buffer.Reserve(std::min(Buffer.Capacity() * 2, MaxXMLTextBytes));
             Buffer.Data()[From] = Probe;
             Buffer.SetSize(From + 1);
         } else {

@@ -32,6 +32,12 @@ private:
     size_t FCapacity = 0;
 };
 
+// Most text a document is made of. The text is held whole while the tree is
+// built over it, in a host that shares 2 GiB of address space with us: this
+// is several times the largest illustrated books, and the same bound as the
+// text of an FB2 book inside an archive.
+constexpr size_t MaxXMLTextBytes = size_t{128} << 20;
+
 // Says whether the bytes read so far, Size of them at Data, already hold all
 // that matters; the bytes from From on arrived with the last read.
 using TEnoughRead = bool (*)(const char* Data, size_t Size, size_t From);
@@ -39,4 +45,5 @@ using TEnoughRead = bool (*)(const char* Data, size_t Size, size_t From);
 // Every byte of Stream from its position to its end, or until Enough says
 // so. The stream's size is only a hint: a stream that claims more than it
 // gives costs a bounded allocation, and one that gives more is read to its end.
+// More than MaxXMLTextBytes raises EReadError.
 TXMLBuffer ReadStreamToEnd(TStream& Stream, TEnoughRead Enough = nullptr);

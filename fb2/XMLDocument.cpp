@@ -16,6 +16,14 @@ constexpr unsigned ParseFlags = pugi::parse_cdata | pugi::parse_wconv_attribute 
                                 pugi::parse_doctype | pugi::parse_pi | pugi::parse_comments |
                                 pugi::parse_declaration;
 
+// A file's size is known before any of it is read: one too large for a
+// document is refused unread, a sparse file or a device among them.
+void RefuseOversizedFile(TFileStream& File)
+{
+    if (File.Size() - File.Position() > static_cast<int64_t>(MaxXMLTextBytes))
+        throw EReadError(SReadError);
+}
+
 }
 
 void TXMLDocument::Clear()
@@ -52,6 +60,7 @@ void TXMLDocument::Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding)
 void TXMLDocument::LoadFromFile(const std::u16string& FileName)
 {
     TFileStream File(FileName, fsShareDenyWrite);
+    RefuseOversizedFile(File);
     LoadFromStream(File);
 }
 
@@ -121,4 +130,11 @@ IXMLDocument OpenXMLDocument(const std::u16string& FileName)
 void SetXMLTextFromStream(const IXMLDocument& Document, TStream& Stream)
 {
     Document->SetXMLFromStream(Stream);
+}
+
+void SetXMLTextFromFile(const IXMLDocument& Document, const std::u16string& FileName)
+{
+    TFileStream File(FileName, fsShareDenyWrite);
+    RefuseOversizedFile(File);
+    Document->SetXMLFromStream(File);
 }

@@ -39,7 +39,7 @@ public:
     void SetOptions(TXMLDocOptions Options) { FOptions = Options; }
 
     // Reads and parses a file at once; the encoding comes from its byte-order
-    // mark or XML declaration.
+    // mark or XML declaration. A file above MaxXMLTextBytes is refused unread.
     void LoadFromFile(const std::u16string& FileName);
     // Drops any previous content, rewinds Stream and parses its bytes as a file.
     void LoadFromStream(TStream& Stream);
@@ -79,3 +79,6 @@ IXMLDocument OpenXMLDocument(const std::u16string& FileName);
 // end, decoded by byte-order mark, else with the ANSI code page; parsed on
 // first use.
 void SetXMLTextFromStream(const IXMLDocument& Document, TStream& Stream);
+// The same from a file's bytes; a file above MaxXMLTextBytes is refused
+// before it is read.
+void SetXMLTextFromFile(const IXMLDocument& Document, const std::u16string& FileName);

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "core/FileStream.h"
 #include "core/MemoryStream.h"
 #include "core/Strings.h"
 #include "epub/EpubCover.h"
@@ -34,10 +33,8 @@ IXMLDocument LoadPlainFB2(const std::u16string& AccessPath)
     if (AccessPath.find(u"\\\\?\\") == std::u16string::npos)
         return OpenXMLDocument(AccessPath);
     IXMLDocument Document = NewXMLDocument();
-    if (Document) {
-        TFileStream File(AccessPath, fsShareDenyWrite);
-        SetXMLTextFromStream(Document, File);
-    }
+    if (Document)
+        SetXMLTextFromFile(Document, AccessPath);
     return Document;
 }
 
