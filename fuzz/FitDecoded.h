@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "fuzz/Outcome.h"
 #include "render/BoxFilter.h"
 #include "render/DecodedBitmap.h"
 #include "render/FitSize.h"
@@ -10,7 +11,8 @@
 // that every fuzzed decoder also feeds the reduction.
 inline void FitDecoded(const std::optional<TDecodedBitmap>& Picture)
 {
-    if (!Picture || Picture->Empty())
+    PictureMade() = Picture && !Picture->Empty();
+    if (!PictureMade())
         return;
     const TFitSize Fit = FitSizeInBox({Picture->Width(), Picture->Height()}, {40, 30});
     ReduceBoxFilter(*Picture, Fit.Width, Fit.Height);
