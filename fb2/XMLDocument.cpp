@@ -20,7 +20,7 @@ constexpr unsigned ParseFlags = pugi::parse_cdata | pugi::parse_wconv_attribute 
 // document is refused unread, a sparse file or a device among them.
 void RefuseOversizedFile(TFileStream& File)
 {
-    if (File.Size() - File.Position() > static_cast<int64_t>(MaxXMLTextBytes))
+    if (File.Size() - File.Position() > MaxXMLFileBytes)
         throw EReadError(SReadError);
 }
 

@@ -39,7 +39,7 @@ public:
     void SetOptions(TXMLDocOptions Options) { FOptions = Options; }
 
     // Reads and parses a file at once; the encoding comes from its byte-order
-    // mark or XML declaration. A file above MaxXMLTextBytes is refused unread.
+    // mark or XML declaration. A file above MaxXMLFileBytes is refused unread.
     void LoadFromFile(const std::u16string& FileName);
     // Drops any previous content, rewinds Stream and parses its bytes as a file.
     void LoadFromStream(TStream& Stream);
@@ -71,6 +71,13 @@ private:
 
 using IXMLDocument = std::shared_ptr<TXMLDocument>;
 
+// Most bytes a file may hold to be read as a document. Its text is held
+// whole while the tree is built over it, and a request may take 128 MiB of
+// a host that shares 2 GiB of address space with us: the text takes at most
+// half of that, leaving the rest to the tree and the cover. It is still
+// twice the largest illustrated books.
+constexpr int64_t MaxXMLFileBytes = int64_t{64} << 20;
+
 // A new empty document with the default options.
 IXMLDocument NewXMLDocument();
 // A document read and parsed from a file at once; raises when it cannot.
@@ -79,6 +86,6 @@ IXMLDocument OpenXMLDocument(const std::u16string& FileName);
 // end, decoded by byte-order mark, else with the ANSI code page; parsed on
 // first use.
 void SetXMLTextFromStream(const IXMLDocument& Document, TStream& Stream);
-// The same from a file's bytes; a file above MaxXMLTextBytes is refused
+// The same from a file's bytes; a file above MaxXMLFileBytes is refused
 // before it is read.
 void SetXMLTextFromFile(const IXMLDocument& Document, const std::u16string& FileName);

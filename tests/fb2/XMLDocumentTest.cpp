@@ -183,11 +183,10 @@ TEST(XMLDocumentStream, TextIsReadNoFurtherThanTheLimit)
     EXPECT_GT(Endless.Given, static_cast<int64_t>(MaxXMLTextBytes));
     EXPECT_LE(Endless.Given, static_cast<int64_t>(MaxXMLTextBytes) + 1);
 
-    // The same for a file, which is refused by its size; a small one is
-    // taken.
+    // A file is refused by its size, at a lower limit; a small one is taken.
     TTempDir Dir;
     const std::u16string Above = Dir.Write(u"above.fb2", std::string("<t/>"));
-    std::filesystem::resize_file(std::filesystem::path(Above), MaxXMLTextBytes + 1);
+    std::filesystem::resize_file(std::filesystem::path(Above), MaxXMLFileBytes + 1);
     EXPECT_THROW(OpenXMLDocument(Above), EReadError);
     EXPECT_THROW(SetXMLTextFromFile(NewXMLDocument(), Above), EReadError);
     std::filesystem::resize_file(std::filesystem::path(Above), 4);
