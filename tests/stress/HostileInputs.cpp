@@ -1,13 +1,8 @@
-// Writes inputs built to be expensive, each at most 100 MB, for
-// scripts/bounded-cost to time through brisleaf-thumb:
-//   brisleaf_hostile_inputs FOLDER -> FOLDER/<name>.<extension>
+#include "tests/stress/HostileInputs.h"
+
 #include <zlib.h>
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
 
 #include "tests/stress/SeedPictures.h"
@@ -16,8 +11,6 @@
 #include "tests/support/PdbBuilder.h"
 #include "tests/support/PictureBuilders.h"
 #include "tests/support/ZipWriter.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -276,6 +269,38 @@ std::string RepeatedFb2(const std::string& Markup, size_t Count)
     return Text + "</FictionBook>";
 }
 
+// Count namespace declarations, all on one element, or one on each of Count
+// nested elements; each prefix is used by the element that declares it.
+std::string NamespacedElements(size_t Count, bool Nested)
+{
+    std::string Text;
+    for (size_t I = 0; I < Count; ++I) {
+        const std::string Prefix = "p" + std::to_string(I);
+        if (Nested || I == 0)
+            Text += "<" + Prefix + ":a";
+        Text += " xmlns:" + Prefix + "=\"urn:" + Prefix + "\" " + Prefix + ":x=\"\"";
+        if (Nested)
+            Text += ">";
+    }
+    if (!Nested)
+        return Text + "/>";
+    for (size_t I = Count; I > 0; --I)
+        Text += "</p" + std::to_string(I - 1) + ":a>";
+    return Text;
+}
+
+// One element with Count attributes whose names are Length characters long.
+std::string ElementOfAttributes(size_t Count, size_t Length)
+{
+    std::string Text = "<a";
+    for (size_t I = 0; I < Count; ++I) {
+        std::string Name = "n" + std::to_string(I);
+        Name.resize(Length, 'x');
+        Text += " " + Name + "=\"v\"";
+    }
+    return Text + "/>";
+}
+
 TBytes WideEpub(size_t Width)
 {
     std::string Metadata, Manifest;
@@ -359,12 +384,11 @@ TBytes OffsetsBeyondFile()
     return PdbWithOffsets(Offsets, 4096);
 }
 
-struct TInput {
-    const char* Name;
-    std::function<TBytes()> Make;
-};
+}
 
-const TInput Inputs[] = {
+const std::vector<THostileInput>& HostileInputs()
+{
+    static const std::vector<THostileInput> Inputs = {
     {"zip-bomb-declared.fbz", [] { return FbzWithRawEntry(RawDeflate(AsBytes(BuildFb2(TFb2Book{}))), 0xFFFFFFF0u); }},
     {"zip-bomb-real.fbz", [] { return FbzWithRawEntry(DeflatedRun(4000000000u), 4000000000u); }},
     {"zip-bomb-spaces.fbz", [] { return FbzWithRawEntry(DeflatedRun(4000000000u, ' '), 4000000000u); }},
@@ -401,6 +425,26 @@ const TInput Inputs[] = {
     // As many nodes, or attributes, as 100 MB of text can hold.
     {"xml-nodes-38m.fb2", [] { return AsBytes(RepeatedFb2("<a/>x", 19000000)); }},
     {"xml-attributes-17m.fb2", [] { return AsBytes(RepeatedFb2("<a b='' c='' d='' e='' f='' g=''/>", 2800000)); }},
+    {"xml-namespaces-200k.fb2", [] { return AsBytes(RepeatedFb2(NamespacedElements(200000, false), 1)); }},
+    {"xml-namespaces-nested-200k.fb2", [] { return AsBytes(RepeatedFb2(NamespacedElements(200000, true), 1)); }},
+    {"xml-namespaces-200k.fbz",
+     [] {
+         TZipWriter Writer;
+         Writer.Add("book.fb2", RepeatedFb2(NamespacedElements(200000, true), 1), ZipDeflated);
+         return Writer.Build();
+     }},
+    {"xml-namespaces-epub-200k.epub", [] { return RepeatedEpub(NamespacedElements(200000, true), 1); }},
+    {"xml-attributes-1m-one-element.fb2", [] { return AsBytes(RepeatedFb2(ElementOfAttributes(1000000, 8), 1)); }},
+    // One element of many attributes, then many of a few more than a handful.
+    {"xml-attributes-then-elements.fb2",
+     [] {
+         std::string Elements;
+         for (size_t I = 0; I < 1000000; ++I)
+             Elements += "<b a='' b='' c='' d='' e='' f='' g='' h='' i=''/>";
+         return AsBytes(RepeatedFb2(ElementOfAttributes(1000000, 8) + Elements, 1));
+     }},
+    {"xml-long-names.fb2", [] { return AsBytes(RepeatedFb2(ElementOfAttributes(1000, 60000), 1)); }},
+    {"xml-long-value.fb2", [] { return AsBytes(RepeatedFb2("<a b='" + std::string(90u << 20, 'v') + "'/>", 1)); }},
     {"xml-nodes-fbz-50m.fbz",
      [] {
          TZipWriter Writer;
@@ -419,27 +463,6 @@ const TInput Inputs[] = {
     {"pdb-99mb-cover-record.mobi", [] { return HugeCoverRecord(99u << 20); }},
     {"pdb-offsets-beyond-file.mobi", OffsetsBeyondFile},
     {"pdb-header-only.mobi", [] { return TBytes(78, 0); }},
-};
-
-}
-
-int main(int argc, char** argv)
-{
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: brisleaf_hostile_inputs FOLDER\n");
-        return 2;
-    }
-    const fs::path Folder(argv[1]);
-    fs::create_directories(Folder);
-    for (const TInput& Input : Inputs) {
-        const TBytes Content = Input.Make();
-        if (Content.size() > (size_t{100} << 20)) {
-            std::fprintf(stderr, "%s: %zu bytes, above 100 MB\n", Input.Name, Content.size());
-            return 1;
-        }
-        std::ofstream(Folder / Input.Name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(Content.data()), static_cast<std::streamsize>(Content.size()));
-        std::printf("%s\n", Input.Name);
-    }
-    return 0;
+    };
+    return Inputs;
 }
