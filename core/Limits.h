@@ -18,6 +18,15 @@ constexpr uint32_t ZipEntryBytes = uint32_t{256} << 20;
 // bytes arrive, and the parser's memory in pointer-sized words (about 3
 // million nodes: a second's work, under 200 MiB on 64-bit).
 constexpr size_t XMLTrustedBytes = size_t{64} << 20;
+
+// XML text: what any document may be read from a stream (several times the
+// largest illustrated books, and the same bound as a zipped FictionBook's
+// text), and what a file may hold to be read as one, by its size before a byte
+// is read: the text is held whole while the tree is built over it, and a
+// request may take 128 MiB of a host that shares 2 GiB with us, so the text
+// gets at most half of that. Still twice the largest illustrated books.
+constexpr size_t XMLTextBytes = size_t{128} << 20;
+constexpr int64_t XMLFileBytes = int64_t{64} << 20;
 constexpr size_t XMLNodeWords = size_t{24} << 20;
 
 // FictionBook: the text of a zipped book, several times the largest

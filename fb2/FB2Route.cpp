@@ -25,6 +25,9 @@ bool OfferCover(IXMLDocument Document, bool Fallbacks, const TCoverCandidateTake
 bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, const TCoverCandidateTaker& Take)
 {
     IXMLDocument Document = NewXMLDocument();
+    if (Reading == TFB2Reading::AsText)
+        Book.SetPosition(0);
+    RefuseOversizedDocument(Book);
     if (Reading == TFB2Reading::AsFile) {
         Document->LoadFromStream(Book);
     } else {

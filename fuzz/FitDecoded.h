@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/Stream.h"
+#include "fuzz/Outcome.h"
 #include "render/BoxFilter.h"
 #include "render/DecodedBitmap.h"
 #include "render/FitSize.h"
@@ -17,7 +18,8 @@ void FitDecoded(TStream& Stream, TDecode Decode)
     TPictureSink Whole;
     Stream.SetPosition(0);
     const std::optional<TDecodedBitmap> Picture = Decode(Stream, Whole);
-    if (Picture && !Picture->Empty()) {
+    PictureMade() = Picture && !Picture->Empty();
+    if (PictureMade()) {
         const TFitSize Fit = FitSizeInBox({Picture->Width(), Picture->Height()}, {40, 30});
         ReduceBoxFilter(*Picture, Fit.Width, Fit.Height);
     }

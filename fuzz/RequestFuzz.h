@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "fuzz/Outcome.h"
 #include "platform/Dib.h"
 #include "plugin/PreviewDriver.h"
 
@@ -49,7 +50,10 @@ inline int FuzzRequest(const TRequestFile& File, const uint8_t* Data, size_t Siz
     const uint8_t Last = Size > 0 ? Data[Size - 1] : 0;
     Settings.RestrictToFB2ZIP = (Last & 1) != 0;
     Settings.MobiAllowFirstPic = (Last & 2) != 0;
-    if (platform::TBitmapHandle Bitmap = GetPreviewBitmap(Name, 96, 96, Settings))
+    Settings.CoverFallbacks = (Last & 4) != 0;
+    const platform::TBitmapHandle Bitmap = GetPreviewBitmap(Name, 96, 96, Settings);
+    PictureMade() = Bitmap != nullptr;
+    if (Bitmap)
         platform::DeleteDib(Bitmap);
     return 0;
 }

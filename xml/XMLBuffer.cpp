@@ -1,5 +1,6 @@
 #include "xml/XMLBuffer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -7,6 +8,7 @@
 
 #include <pugixml.hpp>
 
+#include "core/Exceptions.h"
 #include "core/Limits.h"
 
 namespace {
@@ -86,9 +88,9 @@ TXMLBuffer ReadStreamToEnd(TStream& Stream, TEnoughRead Enough)
             char Probe;
             if (Stream.Read(&Probe, 1) <= 0)
                 break;
-            if (Buffer.Capacity() > SIZE_MAX / 2)
-                throw std::bad_alloc();
-            Buffer.Reserve(Buffer.Capacity() * 2);
+            if (From >= Limits::XMLTextBytes)
+                throw EReadError(SReadError);
+            Buffer.Reserve(std::min(Buffer.Capacity() * 2, Limits::XMLTextBytes));
             Buffer.Data()[From] = Probe;
             Buffer.SetSize(From + 1);
         } else {

@@ -39,4 +39,5 @@ using TEnoughRead = bool (*)(const char* Data, size_t Size, size_t From);
 // Every byte of Stream from its position to its end, or until Enough says
 // so. The stream's size is only a hint: a stream that claims more than it
 // gives costs a bounded allocation, and one that gives more is read to its end.
+// More than Limits::XMLTextBytes raises EReadError.
 TXMLBuffer ReadStreamToEnd(TStream& Stream, TEnoughRead Enough = nullptr);

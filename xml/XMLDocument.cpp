@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/FileStream.h"
+#include "core/Limits.h"
 #include "xml/XMLNodeBudget.h"
 #include "xml/XMLText.h"
 #include "xml/XMLWellFormed.h"
@@ -16,6 +17,12 @@ constexpr unsigned ParseFlags = pugi::parse_cdata | pugi::parse_wconv_attribute 
                                 pugi::parse_doctype | pugi::parse_pi | pugi::parse_comments |
                                 pugi::parse_declaration;
 
+}
+
+void RefuseOversizedDocument(TStream& Stream)
+{
+    if (Stream.Size() - Stream.Position() > Limits::XMLFileBytes)
+        throw EReadError(SReadError);
 }
 
 void TXMLDocument::Clear()
@@ -52,6 +59,7 @@ void TXMLDocument::Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding)
 void TXMLDocument::LoadFromFile(const std::u16string& FileName)
 {
     TFileStream File(FileName, fsShareDenyWrite);
+    RefuseOversizedDocument(File);
     LoadFromStream(File);
 }
 

@@ -39,7 +39,7 @@ public:
     void SetOptions(TXMLDocOptions Options) { FOptions = Options; }
 
     // Reads and parses a file at once; the encoding comes from its byte-order
-    // mark or XML declaration.
+    // mark or XML declaration. A file above Limits::XMLFileBytes is refused unread.
     void LoadFromFile(const std::u16string& FileName);
     // Drops any previous content, rewinds Stream and parses its bytes as a file.
     void LoadFromStream(TStream& Stream);
@@ -70,6 +70,11 @@ private:
 };
 
 using IXMLDocument = std::shared_ptr<TXMLDocument>;
+
+// A document's text is held whole while its tree is built: a stream with
+// more than Limits::XMLFileBytes left, a sparse file or a device among them,
+// is refused before any of it is read (EReadError).
+void RefuseOversizedDocument(TStream& Stream);
 
 // A new empty document with the default options.
 IXMLDocument NewXMLDocument();

@@ -278,7 +278,13 @@ private:
                         Refuse("Duplicate attribute '" + std::string(FAttributeNames[I]) + "'");
             return;
         }
-        FSeen.clear();
+        // Clearing a hash set costs its bucket count, which the largest
+        // element so far has set: after one element of a million attributes,
+        // every later one would pay for a million.
+        if (FSeen.bucket_count() > 4 * Count)
+            FSeen = std::unordered_set<std::string_view>();
+        else
+            FSeen.clear();
         for (const std::string_view Name : FAttributeNames)
             if (!FSeen.insert(Name).second)
                 Refuse("Duplicate attribute '" + std::string(Name) + "'");

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <unordered_set>
 
 #include "platform/posix/PosixDib.h"
@@ -28,10 +29,15 @@ public:
         std::lock_guard<std::mutex> Lock(FMutex);
         return FHandles.erase(Handle) == 1;
     }
-    bool Contains(void* Handle)
+    // Copies the description under the lock, so that a concurrent Remove
+    // and free cannot come between the check and the read.
+    bool Describe(void* Handle, BrisleafDibSection& Section)
     {
         std::lock_guard<std::mutex> Lock(FMutex);
-        return FHandles.count(Handle) == 1;
+        if (FHandles.count(Handle) == 0)
+            return false;
+        Section = static_cast<const TPosixDib*>(Handle)->Section;
+        return true;
     }
     size_t Count()
     {
@@ -74,7 +80,16 @@ TBitmapHandle CreateDib(int32_t Width, int32_t Height, int BitCount, const uint3
         std::memcpy(Dib->Colors, ColorTable, static_cast<size_t>(ColorCount) * sizeof(uint32_t));
     Dib->Section = {Width, Height, static_cast<uint16_t>(BitCount), static_cast<uint32_t>(Stride),
                     static_cast<uint32_t>(ColorCount), Dib->Colors, Pixels};
-    Handles().Add(Dib);
+    // The table's insert may fail for want of memory, like the allocations
+    // above: then nothing is made, and nothing is thrown at callers that
+    // cannot take an exception.
+    try {
+        Handles().Add(Dib);
+    } catch (const std::bad_alloc&) {
+        std::free(Pixels);
+        std::free(Dib);
+        return nullptr;
+    }
     if (Bits)
         *Bits = Pixels;
     return Dib;
@@ -82,10 +97,7 @@ TBitmapHandle CreateDib(int32_t Width, int32_t Height, int BitCount, const uint3
 
 bool DescribeDib(TBitmapHandle Bitmap, BrisleafDibSection& Section)
 {
-    if (!Handles().Contains(Bitmap))
-        return false;
-    Section = static_cast<TPosixDib*>(Bitmap)->Section;
-    return true;
+    return Handles().Describe(Bitmap, Section);
 }
 
 bool FreeDib(TBitmapHandle Bitmap)

@@ -32,17 +32,29 @@ bool TFileHandle::OpenForReading(const std::u16string& FileName, TShareMode, std
 {
     Close();
     const std::string Path = NativePath(FileName);
+    // Non-blocking, so that a FIFO without a writer cannot hold the request
+    // in open(2); it is refused below with everything else that is not a
+    // regular file (devices, sockets), which may never end or never answer.
     int Descriptor;
     do
-        Descriptor = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+        Descriptor = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     while (Descriptor < 0 && errno == EINTR);
     if (Descriptor < 0) {
         ErrorText = std::strerror(errno);
         return false;
     }
     struct stat Info;
-    if (::fstat(Descriptor, &Info) != 0 || S_ISDIR(Info.st_mode)) {
-        ErrorText = std::strerror(S_ISDIR(Info.st_mode) ? EISDIR : errno);
+    int Error = 0;
+    if (::fstat(Descriptor, &Info) != 0)
+        Error = errno;
+    else if (S_ISDIR(Info.st_mode))
+        Error = EISDIR;
+    else if (!S_ISREG(Info.st_mode))
+        Error = EINVAL;
+    else if (int Flags = ::fcntl(Descriptor, F_GETFL); Flags < 0 || ::fcntl(Descriptor, F_SETFL, Flags & ~O_NONBLOCK) != 0)
+        Error = errno;
+    if (Error != 0) {
+        ErrorText = std::strerror(Error);
         ::close(Descriptor);
         return false;
     }

@@ -22,6 +22,13 @@ bool TFileHandle::OpenForReading(const std::u16string& FileName, TShareMode Shar
         ErrorText = SystemErrorText(GetLastError());
         return false;
     }
+    // Pipes, consoles and devices are refused: a read from them may never end
+    // or never answer. (A pipe's open does not wait for its other end.)
+    if (GetFileType(File) != FILE_TYPE_DISK) {
+        CloseHandle(File);
+        ErrorText = SystemErrorText(ERROR_INVALID_FUNCTION);
+        return false;
+    }
     FHandle = reinterpret_cast<intptr_t>(File);
     return true;
 }

@@ -1,14 +1,8 @@
-// Writes inputs built to be expensive, each at most 100 MB, for
-// scripts/bounded-cost to time through brisleaf-thumb:
-//   brisleaf_hostile_inputs FOLDER -> FOLDER/<name>.<extension>
+#include "tests/stress/HostileInputs.h"
+
 #include <zlib.h>
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <span>
 #include <string>
 
 #include "tests/stress/SeedPictures.h"
@@ -17,8 +11,6 @@
 #include "tests/support/PdbBuilder.h"
 #include "tests/support/PictureBuilders.h"
 #include "tests/support/ZipWriter.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -48,6 +40,37 @@ TBytes PngClaiming(uint32_t Width, uint32_t Height)
     PutBigEndian32(Png, 16, Width);
     PutBigEndian32(Png, 20, Height);
     PutBigEndian32(Png, 29, static_cast<uint32_t>(crc32(0, Png.data() + 12, 17)));
+    return Png;
+}
+
+void AppendPngChunk(TBytes& Png, const char* Type, const TBytes& Data)
+{
+    AppendBigEndian32(Png, static_cast<uint32_t>(Data.size()));
+    const size_t TypeAt = Png.size();
+    Png.insert(Png.end(), Type, Type + 4);
+    Png.insert(Png.end(), Data.begin(), Data.end());
+    AppendBigEndian32(Png, static_cast<uint32_t>(crc32(0, Png.data() + TypeAt, static_cast<uInt>(Data.size() + 4))));
+}
+
+// A grey picture of Side x Side black pixels, all of it really there: every
+// row is a zero filter byte and zero samples, so the zlib stream is deflated
+// zeros.
+TBytes BlackPng(uint32_t Side)
+{
+    TBytes Png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    TBytes Header;
+    AppendBigEndian32(Header, Side);
+    AppendBigEndian32(Header, Side);
+    Header.insert(Header.end(), {8, 0, 0, 0, 0});
+    AppendPngChunk(Png, "IHDR", Header);
+    const uint64_t RawSize = uint64_t{Side + 1} * Side;
+    TBytes Stream = {0x78, 0x01};
+    const TBytes Zeros = DeflatedRun(RawSize);
+    Stream.insert(Stream.end(), Zeros.begin(), Zeros.end());
+    // Adler-32 of zeros: the first sum stays 1, the second adds 1 per byte.
+    AppendBigEndian32(Stream, static_cast<uint32_t>((RawSize % 65521) << 16 | 1));
+    AppendPngChunk(Png, "IDAT", Stream);
+    AppendPngChunk(Png, "IEND", {});
     return Png;
 }
 
@@ -246,6 +269,38 @@ std::string RepeatedFb2(const std::string& Markup, size_t Count)
     return Text + "</FictionBook>";
 }
 
+// Count namespace declarations, all on one element, or one on each of Count
+// nested elements; each prefix is used by the element that declares it.
+std::string NamespacedElements(size_t Count, bool Nested)
+{
+    std::string Text;
+    for (size_t I = 0; I < Count; ++I) {
+        const std::string Prefix = "p" + std::to_string(I);
+        if (Nested || I == 0)
+            Text += "<" + Prefix + ":a";
+        Text += " xmlns:" + Prefix + "=\"urn:" + Prefix + "\" " + Prefix + ":x=\"\"";
+        if (Nested)
+            Text += ">";
+    }
+    if (!Nested)
+        return Text + "/>";
+    for (size_t I = Count; I > 0; --I)
+        Text += "</p" + std::to_string(I - 1) + ":a>";
+    return Text;
+}
+
+// One element with Count attributes whose names are Length characters long.
+std::string ElementOfAttributes(size_t Count, size_t Length)
+{
+    std::string Text = "<a";
+    for (size_t I = 0; I < Count; ++I) {
+        std::string Name = "n" + std::to_string(I);
+        Name.resize(Length, 'x');
+        Text += " " + Name + "=\"v\"";
+    }
+    return Text + "/>";
+}
+
 TBytes WideEpub(size_t Width)
 {
     std::string Metadata, Manifest;
@@ -329,68 +384,6 @@ TBytes OffsetsBeyondFile()
     return PdbWithOffsets(Offsets, 4096);
 }
 
-struct TInput {
-    const char* Name;
-    std::function<TBytes()> Make;
-};
-
-const TInput Inputs[] = {
-    {"zip-bomb-declared.fbz", [] { return FbzWithRawEntry(RawDeflate(AsBytes(BuildFb2(TFb2Book{}))), 0xFFFFFFF0u); }},
-    {"zip-bomb-real.fbz", [] { return FbzWithRawEntry(DeflatedRun(4000000000u), 4000000000u); }},
-    {"zip-bomb-spaces.fbz", [] { return FbzWithRawEntry(DeflatedRun(4000000000u, ' '), 4000000000u); }},
-    {"zip-bomb-cover.epub", [] { return EpubWithRawEntry("OEBPS/cover.png", DeflatedRun(4000000000u), ZipDeflated, 4000000000u); }},
-    {"zip-bomb-container.epub",
-     [] { return EpubWithRawEntry("META-INF/container.xml", DeflatedRun(4000000000u), ZipDeflated, 4000000000u); }},
-    {"zip-stored-100mb-cover.epub",
-     [] { return EpubWithRawEntry("OEBPS/cover.png", TBytes(99u << 20, 0), ZipStored, 99u << 20); }},
-    {"zip-65535-entries.fbz", [] { return FbzOfManyEntries(65534); }},
-    {"zip-end-record-window.fbz", [] { return EndRecordCandidates(100u << 20); }},
-    {"zip-no-end-record.epub", [] { return TBytes(100u << 20, 'x'); }},
-    {"png-claims-100000x100000.epub", [] { return EpubCover(PngClaiming(100000, 100000)); }},
-    {"png-claims-2147483647-square.epub", [] { return EpubCover(PngClaiming(0x7FFFFFFF, 0x7FFFFFFF)); }},
-    {"png-real-20000x20000.epub", [] { return EpubCover(ZeroPng(20000, 20000)); }},
-    {"png-text-chunks-8gb.epub", [] { return EpubCover(PngBehindTextBombs(1200)); }},
-    {"jpeg-claims-65500x65500.epub", [] { return EpubCover(JpegClaiming(65500, 65500)); }},
-    {"jpeg-100000-scans.epub", [] { return EpubCover(JpegOfRepeatedScans(100000)); }},
-    {"gif-claims-65535x65535.epub", [] { return EpubCover(GifClaiming(65535, 65535)); }},
-    {"gif-screen-65535x65535.epub", [] { return EpubCover(GifClaiming(65535, 65535, false)); }},
-    {"bmp-claims-50000x50000.epub", [] { return EpubCover(BmpClaiming(50000, 50000)); }},
-    {"bmp-claims-negative-height.epub", [] { return EpubCover(BmpClaiming(50000, -2147483647)); }},
-    {"fb2-95mb-cover-binary.fb2",
-     [] {
-         // 70 MiB that are no picture, as base64 in one text node.
-         std::string Noise(70u << 20, '\0');
-         uint32_t State = 1;
-         for (char& Byte : Noise)
-             Byte = static_cast<char>((State = State * 1103515245u + 12345u) >> 24);
-         return AsBytes(BuildFb2WithCover(Noise));
-     }},
-    {"xml-deep-3m.fb2", [] { return AsBytes(DeepFb2(3000000)); }},
-    {"xml-wide-1m.fb2", [] { return AsBytes(WideFb2(1000000)); }},
-    {"xml-wide-epub-500k.epub", [] { return WideEpub(500000); }},
-    // As many nodes, or attributes, as 100 MB of text can hold.
-    {"xml-nodes-38m.fb2", [] { return AsBytes(RepeatedFb2("<a/>x", 19000000)); }},
-    {"xml-attributes-17m.fb2", [] { return AsBytes(RepeatedFb2("<a b='' c='' d='' e='' f='' g=''/>", 2800000)); }},
-    {"xml-nodes-fbz-50m.fbz",
-     [] {
-         TZipWriter Writer;
-         Writer.Add("book.fb2", RepeatedFb2("<a/>x", 25000000), ZipDeflated);
-         return Writer.Build();
-     }},
-    {"xml-nodes-epub-100m.epub", [] { return RepeatedEpub("<a/>x", 50000000); }},
-    {"xml-deep-epub-1m.epub", [] { return DeepEpub(1000000); }},
-    // With the cover fallbacks on (the "fallbacks-" names).
-    {"fallbacks-later-blank-books.fbz", [] { return FbzOfLaterBlankBooks(17, (64u << 20) - 1); }},
-    {"fallbacks-2000-zero-covers.epub", [] { return EpubOfZeroCovers(2000, 32u << 20); }},
-    {"fallbacks-package-nodes.epub", [] { return RepeatedEpub("<a/>x", 3300000); }},
-    {"exth-count-huge.mobi", ManyExthRecords},
-    {"exth-zero-lengths.mobi", EmptyExthRecords},
-    {"pdb-65535-records.mobi", ManyPdbRecords},
-    {"pdb-99mb-cover-record.mobi", [] { return HugeCoverRecord(99u << 20); }},
-    {"pdb-offsets-beyond-file.mobi", OffsetsBeyondFile},
-    {"pdb-header-only.mobi", [] { return TBytes(78, 0); }},
-};
-
 // ---- pictures of up to 64 megapixels, which must never be held whole ----
 
 // A picture of Width x Height of one colour.
@@ -466,7 +459,86 @@ TBytes RleRows(int32_t Width, int32_t Height)
     return Data;
 }
 
-const TInput PictureInputs[] = {
+}
+
+const std::vector<THostileInput>& HostileInputs()
+{
+    static const std::vector<THostileInput> Inputs = {
+    {"zip-bomb-declared.fbz", [] { return FbzWithRawEntry(RawDeflate(AsBytes(BuildFb2(TFb2Book{}))), 0xFFFFFFF0u); }},
+    {"zip-bomb-real.fbz", [] { return FbzWithRawEntry(DeflatedRun(4000000000u), 4000000000u); }},
+    {"zip-bomb-spaces.fbz", [] { return FbzWithRawEntry(DeflatedRun(4000000000u, ' '), 4000000000u); }},
+    {"zip-bomb-cover.epub", [] { return EpubWithRawEntry("OEBPS/cover.png", DeflatedRun(4000000000u), ZipDeflated, 4000000000u); }},
+    {"zip-bomb-container.epub",
+     [] { return EpubWithRawEntry("META-INF/container.xml", DeflatedRun(4000000000u), ZipDeflated, 4000000000u); }},
+    {"zip-stored-100mb-cover.epub",
+     [] { return EpubWithRawEntry("OEBPS/cover.png", TBytes(99u << 20, 0), ZipStored, 99u << 20); }},
+    {"zip-65535-entries.fbz", [] { return FbzOfManyEntries(65534); }},
+    {"zip-end-record-window.fbz", [] { return EndRecordCandidates(100u << 20); }},
+    {"zip-no-end-record.epub", [] { return TBytes(100u << 20, 'x'); }},
+    {"png-claims-100000x100000.epub", [] { return EpubCover(PngClaiming(100000, 100000)); }},
+    {"png-claims-2147483647-square.epub", [] { return EpubCover(PngClaiming(0x7FFFFFFF, 0x7FFFFFFF)); }},
+    {"png-real-20000x20000.epub", [] { return EpubCover(BlackPng(20000)); }},
+    {"png-text-chunks-8gb.epub", [] { return EpubCover(PngBehindTextBombs(1200)); }},
+    {"jpeg-claims-65500x65500.epub", [] { return EpubCover(JpegClaiming(65500, 65500)); }},
+    {"jpeg-100000-scans.epub", [] { return EpubCover(JpegOfRepeatedScans(100000)); }},
+    {"gif-claims-65535x65535.epub", [] { return EpubCover(GifClaiming(65535, 65535)); }},
+    {"gif-screen-65535x65535.epub", [] { return EpubCover(GifClaiming(65535, 65535, false)); }},
+    {"bmp-claims-50000x50000.epub", [] { return EpubCover(BmpClaiming(50000, 50000)); }},
+    {"bmp-claims-negative-height.epub", [] { return EpubCover(BmpClaiming(50000, -2147483647)); }},
+    {"fb2-95mb-cover-binary.fb2",
+     [] {
+         // 70 MiB that are no picture, as base64 in one text node.
+         std::string Noise(70u << 20, '\0');
+         uint32_t State = 1;
+         for (char& Byte : Noise)
+             Byte = static_cast<char>((State = State * 1103515245u + 12345u) >> 24);
+         return AsBytes(BuildFb2WithCover(Noise));
+     }},
+    {"xml-deep-3m.fb2", [] { return AsBytes(DeepFb2(3000000)); }},
+    {"xml-wide-1m.fb2", [] { return AsBytes(WideFb2(1000000)); }},
+    {"xml-wide-epub-500k.epub", [] { return WideEpub(500000); }},
+    // As many nodes, or attributes, as 100 MB of text can hold.
+    {"xml-nodes-38m.fb2", [] { return AsBytes(RepeatedFb2("<a/>x", 19000000)); }},
+    {"xml-attributes-17m.fb2", [] { return AsBytes(RepeatedFb2("<a b='' c='' d='' e='' f='' g=''/>", 2800000)); }},
+    {"xml-namespaces-200k.fb2", [] { return AsBytes(RepeatedFb2(NamespacedElements(200000, false), 1)); }},
+    {"xml-namespaces-nested-200k.fb2", [] { return AsBytes(RepeatedFb2(NamespacedElements(200000, true), 1)); }},
+    {"xml-namespaces-200k.fbz",
+     [] {
+         TZipWriter Writer;
+         Writer.Add("book.fb2", RepeatedFb2(NamespacedElements(200000, true), 1), ZipDeflated);
+         return Writer.Build();
+     }},
+    {"xml-namespaces-epub-200k.epub", [] { return RepeatedEpub(NamespacedElements(200000, true), 1); }},
+    {"xml-attributes-1m-one-element.fb2", [] { return AsBytes(RepeatedFb2(ElementOfAttributes(1000000, 8), 1)); }},
+    // One element of many attributes, then many of a few more than a handful.
+    {"xml-attributes-then-elements.fb2",
+     [] {
+         std::string Elements;
+         for (size_t I = 0; I < 1000000; ++I)
+             Elements += "<b a='' b='' c='' d='' e='' f='' g='' h='' i=''/>";
+         return AsBytes(RepeatedFb2(ElementOfAttributes(1000000, 8) + Elements, 1));
+     }},
+    {"xml-long-names.fb2", [] { return AsBytes(RepeatedFb2(ElementOfAttributes(1000, 60000), 1)); }},
+    {"xml-long-value.fb2", [] { return AsBytes(RepeatedFb2("<a b='" + std::string(90u << 20, 'v') + "'/>", 1)); }},
+    {"xml-nodes-fbz-50m.fbz",
+     [] {
+         TZipWriter Writer;
+         Writer.Add("book.fb2", RepeatedFb2("<a/>x", 25000000), ZipDeflated);
+         return Writer.Build();
+     }},
+    {"xml-nodes-epub-100m.epub", [] { return RepeatedEpub("<a/>x", 50000000); }},
+    {"xml-deep-epub-1m.epub", [] { return DeepEpub(1000000); }},
+    // With the cover fallbacks on (the "fallbacks-" names).
+    {"fallbacks-later-blank-books.fbz", [] { return FbzOfLaterBlankBooks(17, (64u << 20) - 1); }},
+    {"fallbacks-2000-zero-covers.epub", [] { return EpubOfZeroCovers(2000, 32u << 20); }},
+    {"fallbacks-package-nodes.epub", [] { return RepeatedEpub("<a/>x", 3300000); }},
+    {"exth-count-huge.mobi", ManyExthRecords},
+    {"exth-zero-lengths.mobi", EmptyExthRecords},
+    {"pdb-65535-records.mobi", ManyPdbRecords},
+    {"pdb-99mb-cover-record.mobi", [] { return HugeCoverRecord(99u << 20); }},
+    {"pdb-offsets-beyond-file.mobi", OffsetsBeyondFile},
+    {"pdb-header-only.mobi", [] { return TBytes(78, 0); }},
+    // Pictures of up to 64 megapixels, which must never be held whole.
     {"jpeg-junk-before-frame-6000x4000.epub", [] { return EpubCover(JunkBeforeFrame(FlatJpeg(6000, 4000, 3, false))); }},
     {"jpeg-arithmetic-6000x4000.epub", [] { return EpubCover(FlatJpeg(6000, 4000, 3, false, true)); }},
     {"jpeg-arithmetic-progressive-6000x4000.epub", [] { return EpubCover(FlatJpeg(6000, 4000, 3, true, true)); }},
@@ -482,28 +554,6 @@ const TInput PictureInputs[] = {
     {"bmp-bit-fields-8192x8192.epub", [] { return EpubCover(LargeBmp(8192, 8192, 32, 3)); }},
     {"bmp-1-bit-1x67108864.epub", [] { return EpubCover(LargeBmp(1, 64 << 20, 1, 0)); }},
     {"bmp-rle8-8192x8192.epub", [] { return EpubCover(LargeBmp(8192, 8192, 8, 1, RleRows(8192, 8192))); }},
-};
-
-}
-
-int main(int argc, char** argv)
-{
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: brisleaf_hostile_inputs FOLDER\n");
-        return 2;
-    }
-    const fs::path Folder(argv[1]);
-    fs::create_directories(Folder);
-    for (const std::span<const TInput> List : {std::span<const TInput>(Inputs), std::span<const TInput>(PictureInputs)})
-        for (const TInput& Input : List) {
-            const TBytes Content = Input.Make();
-            if (Content.size() > (size_t{100} << 20)) {
-                std::fprintf(stderr, "%s: %zu bytes, above 100 MB\n", Input.Name, Content.size());
-                return 1;
-            }
-            std::ofstream(Folder / Input.Name, std::ios::binary)
-                .write(reinterpret_cast<const char*>(Content.data()), static_cast<std::streamsize>(Content.size()));
-            std::printf("%s\n", Input.Name);
-        }
-    return 0;
+    };
+    return Inputs;
 }

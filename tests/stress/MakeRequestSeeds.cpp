@@ -73,7 +73,8 @@ void WriteSeeds(const fs::path& Folder)
     Save(Folder, "request_mobi", "exth-cover", Mobi(ExthBlock({ExthText(100, "Author"), ExthCover(1)}),
                                                     {SmallJpeg(), SmallBmp()}));
     // The target reads the settings from the last byte: a PNG ends in 0x82
-    // (first picture allowed), a JPEG in 0xD9 (refused).
+    // (first picture allowed, no fallbacks), a JPEG in 0xD9 (refused, no
+    // fallbacks); a document ending in '>' runs with the fallbacks.
     Save(Folder, "request_mobi", "first-picture-allowed", Mobi(ExthBlock({ExthText(100, "Author")}), {SmallPng()}));
     Save(Folder, "request_mobi", "first-picture-refused", Mobi(ExthBlock({}), {SmallJpeg()}));
 }

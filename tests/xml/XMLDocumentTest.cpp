@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
+#include "core/FileStream.h"
+#include "core/Limits.h"
 #include "core/MemoryStream.h"
 #include "xml/XMLDocument.h"
 #include "xml/XMLNodeBudget.h"
@@ -160,6 +163,39 @@ TEST(XMLDocumentText, TextThatIsUtf8AlreadyKeepsItsBlock)
             EXPECT_EQ(std::string(Decoded.Data(), Decoded.Size()), Case.Decoded) << Case.Name;
         }
     }
+}
+
+// Gives Fill bytes without end and claims no size, as a device may.
+class TEndlessStream : public TStream {
+public:
+    int64_t Read(void* Buffer, int64_t Count) override
+    {
+        std::memset(Buffer, 'x', static_cast<size_t>(Count));
+        Given += Count;
+        return Count;
+    }
+    int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
+    int64_t Given = 0;
+};
+
+TEST(XMLDocumentStream, TextIsReadNoFurtherThanTheLimit)
+{
+    TEndlessStream Endless;
+    EXPECT_THROW(SetXMLTextFromStream(NewXMLDocument(), Endless), EReadError);
+    EXPECT_GT(Endless.Given, static_cast<int64_t>(Limits::XMLTextBytes));
+    EXPECT_LE(Endless.Given, static_cast<int64_t>(Limits::XMLTextBytes) + 1);
+
+    // A file is refused by its size, at a lower limit; a small one is taken.
+    TTempDir Dir;
+    const std::u16string Above = Dir.Write(u"above.fb2", std::string("<t/>"));
+    std::filesystem::resize_file(std::filesystem::path(Above), Limits::XMLFileBytes + 1);
+    EXPECT_THROW(OpenXMLDocument(Above), EReadError);
+    {
+        TFileStream File(Above, fsShareDenyWrite);
+        EXPECT_THROW(RefuseOversizedDocument(File), EReadError);
+    }
+    std::filesystem::resize_file(std::filesystem::path(Above), 4);
+    EXPECT_NO_THROW(OpenXMLDocument(Above));
 }
 
 // Claims far more than it holds, as a damaged archive entry may.
