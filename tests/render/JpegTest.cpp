@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "core/MemoryStream.h"
 #include "render/JpegDecoder.h"
 #include "render/JpegFrameSize.h"
@@ -214,7 +216,7 @@ TBytes FlatProgressive(int32_t Width, int32_t Height, int Components)
     Spec.Height = Height;
     Spec.Components = Components;
     Spec.Progressive = true;
-    Spec.Sample = [](int32_t, int32_t, uint8_t* C) { C[0] = C[1] = C[2] = 128; };
+    Spec.Sample = [Components](int32_t, int32_t, uint8_t* C) { std::memset(C, 128, static_cast<size_t>(Components)); };
     return EncodeJpeg(Spec);
 }
 

@@ -396,7 +396,11 @@ TBytes FlatJpeg(int32_t Width, int32_t Height, int Components, bool Progressive,
     Spec.Progressive = Progressive;
     Spec.Arithmetic = Arithmetic;
     Spec.Quality = 75;
-    Spec.Sample = [](int32_t, int32_t, uint8_t* C) { C[0] = 90, C[1] = 160, C[2] = 40; };
+    // Grey takes the first sample only.
+    Spec.Sample = [Components](int32_t, int32_t, uint8_t* C) {
+        const uint8_t Colour[] = {90, 160, 40};
+        std::memcpy(C, Colour, static_cast<size_t>(Components));
+    };
     return EncodeJpeg(Spec);
 }
 
