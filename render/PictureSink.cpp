@@ -51,18 +51,22 @@ bool TPictureSink::StartReduction(const TPictureShape& Shape, bool BottomUp) noe
     }
 }
 
+bool TPictureSink::StartKept(const TPictureShape& Shape) noexcept
+{
+    if (!Allocate(FBitmap, Shape.Width, Shape.Height, Shape.BitCount, Shape.ColourCount))
+        return false;
+    FMode = TMode::Keep;
+    return true;
+}
+
 bool TPictureSink::Start(const TPictureShape& Shape, TRowOrder Order) noexcept
 {
     if (FMode != TMode::None || !Takes(Shape))
         return false;
     std::copy_n(Shape.Colours, Shape.ColourCount, FColours.begin());
     FBottomUp = Order == TRowOrder::BottomUp;
-    if (!ToShrink(Shape.Width, Shape.Height)) {
-        if (!Allocate(FBitmap, Shape.Width, Shape.Height, Shape.BitCount, Shape.ColourCount))
-            return false;
-        FMode = TMode::Keep;
-        return true;
-    }
+    if (!ToShrink(Shape.Width, Shape.Height))
+        return StartKept(Shape);
     const uint64_t Stride = platform::DibStride(Shape.Width, Shape.BitCount);
     try {
         FRow.assign(static_cast<size_t>(Stride), 0);
@@ -81,12 +85,8 @@ TDecodedBitmap* TPictureSink::StartHeld(const TPictureShape& Shape) noexcept
     if (FMode != TMode::None || !Takes(Shape))
         return nullptr;
     std::copy_n(Shape.Colours, Shape.ColourCount, FColours.begin());
-    if (!ToShrink(Shape.Width, Shape.Height)) {
-        if (!Allocate(FBitmap, Shape.Width, Shape.Height, Shape.BitCount, Shape.ColourCount))
-            return nullptr;
-        FMode = TMode::Keep;
-        return &FBitmap;
-    }
+    if (!ToShrink(Shape.Width, Shape.Height))
+        return StartKept(Shape) ? &FBitmap : nullptr;
     if (static_cast<uint64_t>(Shape.Width) * static_cast<uint64_t>(Shape.Height) > Limits::HeldPixels ||
         !Allocate(FHeld, Shape.Width, Shape.Height, Shape.BitCount, Shape.ColourCount) ||
         !StartReduction(Shape, false))

@@ -66,6 +66,7 @@ private:
     bool ToShrink(int32_t Width, int32_t Height) const;
     bool Takes(const TPictureShape& Shape) const;
     bool Allocate(TDecodedBitmap& Bitmap, int32_t Width, int32_t Height, int BitCount, int ColourCount) noexcept;
+    bool StartKept(const TPictureShape& Shape) noexcept;
     bool StartReduction(const TPictureShape& Shape, bool BottomUp) noexcept;
 
     bool FBoxed = false;
