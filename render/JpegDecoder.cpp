@@ -14,19 +14,6 @@ namespace {
 // Colour quantisation keeps 20 of the 256 entries free, as for a system palette.
 constexpr int QuantizedColors = 236;
 
-// Each scan of a progressive or multi-scan file is a pass over every block
-// of the components it holds, whatever the output scale, and a scan may take
-// only a few bytes: a file of repeated scans costs minutes. Encoders write at
-// most a few dozen scans, which pass over each block 4 to 6 times (the usual
-// progression of ten scans: 5 times a luminance block, 4 times a colour one),
-// and progressive entropy decoding costs about 30 ns a byte on this machine,
-// a pass about twice that for a block. The budget, in those units (two a
-// block pass, one a byte of a multi-scan file), is 20 Mi: about 0.6 s. A
-// 24-megapixel progressive photo at quality 90 takes 18 Mi of it; a
-// single-scan file counts its blocks only (its bytes cost a quarter as
-// much), so it passes up to about 400 megapixels.
-constexpr uint64_t MaxDecodingWork = uint64_t{20} * 1024 * 1024;
-
 struct TWorkBudget {
     jpeg_progress_mgr Public;
     const uint8_t* Data = nullptr;
@@ -56,7 +43,7 @@ void ChargeWork(j_common_ptr Common)
         Bytes = Next >= Budget->Data && Next <= Budget->Data + Budget->Size ? static_cast<uint64_t>(Next - Budget->Data)
                                                                              : Budget->Size;
     }
-    if (Budget->Scan > Limits::JpegScans || 2 * Budget->BlockPasses + Bytes > MaxDecodingWork)
+    if (Budget->Scan > Limits::JpegScans || 2 * Budget->BlockPasses + Bytes > Limits::JpegDecodingWork)
         ExitToJump(Common);
 }
 
