@@ -11,7 +11,6 @@
 #include <string>
 
 #include "host/Thumbnailer.h"
-#include "platform/HostModule.h"
 
 namespace {
 
@@ -36,6 +35,32 @@ bool FindHandler(const std::wstring& Book, CLSID& ClassId)
     DWORD Bytes = sizeof Text - sizeof(wchar_t);
     return RegGetValueW(HKEY_CLASSES_ROOT, Key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, Text, &Bytes) == ERROR_SUCCESS &&
            SUCCEEDED(CLSIDFromString(Text, &ClassId));
+}
+
+// The pixels of the handler's bitmap as 32-bit bottom-up rows. Through
+// GetDIBits, since the height GetObject reports does not tell a top-down
+// section from a bottom-up one everywhere.
+bool ReadShellBitmap(HBITMAP Bitmap, TBitmapData& Data)
+{
+    BITMAP Shape{};
+    if (!GetObjectW(Bitmap, sizeof Shape, &Shape) || Shape.bmWidth <= 0 || Shape.bmHeight <= 0)
+        return false;
+    Data.Width = Shape.bmWidth;
+    Data.Height = Shape.bmHeight;
+    Data.BitCount = 32;
+    Data.ColorTable.clear();
+    Data.Bits.resize(static_cast<size_t>(Data.Width) * 4 * static_cast<size_t>(Data.Height));
+    BITMAPINFO Info{};
+    Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    Info.bmiHeader.biWidth = Data.Width;
+    Info.bmiHeader.biHeight = Data.Height;
+    Info.bmiHeader.biPlanes = 1;
+    Info.bmiHeader.biBitCount = 32;
+    Info.bmiHeader.biCompression = BI_RGB;
+    HDC Memory = CreateCompatibleDC(nullptr);
+    const int Rows = GetDIBits(Memory, Bitmap, 0, static_cast<UINT>(Data.Height), Data.Bits.data(), &Info, DIB_RGB_COLORS);
+    DeleteDC(Memory);
+    return Rows == Data.Height;
 }
 
 // What the handler gives for Book in a Size x Size box, as Explorer asks.
@@ -71,9 +96,8 @@ int AskHandler(const std::wstring& Book, UINT Size, const std::wstring& Output)
         std::wprintf(L"no thumbnail (0x%08lx)\n", static_cast<unsigned long>(Result));
         return ExitNoBitmap;
     }
-    platform::TLoadedModule Reader;
     TBitmapData Data;
-    const bool Read = Reader.ReadBitmap(Bitmap, Data);
+    const bool Read = ReadShellBitmap(Bitmap, Data);
     DeleteObject(Bitmap);
     if (!Read)
         return Fail(L"the handler's bitmap cannot be read");
