@@ -17,13 +17,13 @@ constexpr size_t LongPathThreshold = 260;
 
 bool IsExtendedLength(const std::u16string& AccessPath) { return AccessPath.find(u"\\\\?\\") != std::u16string::npos; }
 
-// Offers the covers of the book to Take by its route: the marked cover, then,
-// with CoverFallbacks, the route's other candidates.
-bool OfferBookCovers(TStream& Book, TRoute Route, const std::u16string& AccessPath,
-                     const TPluginSettings& Settings, const TCoverCandidateTaker& Take)
+}
+
+bool OfferBookCovers(TStream& Book, const std::u16string& Key, TFB2Reading Reading, const TPluginSettings& Settings,
+                     const TCoverCandidateTaker& Take)
 {
     const bool Fallbacks = Settings.CoverFallbacks;
-    switch (Route) {
+    switch (ChooseRoute(Key)) {
     case TRoute::Mobipocket:
         return OfferMobiCovers(Book, Settings.MobiAllowFirstPic, Fallbacks, Take);
     case TRoute::ZippedFB2:
@@ -31,12 +31,17 @@ bool OfferBookCovers(TStream& Book, TRoute Route, const std::u16string& AccessPa
     case TRoute::Epub:
         return OfferEpubCovers(Book, Fallbacks, Take);
     case TRoute::PlainFB2:
-        return OfferPlainFB2Covers(Book, IsExtendedLength(AccessPath) ? TFB2Reading::AsText : TFB2Reading::AsFile,
-                                   Fallbacks, Take);
+        return OfferPlainFB2Covers(Book, Reading, Fallbacks, Take);
     }
     return false;
 }
 
+platform::TBitmapHandle GetBookPreviewBitmap(TStream& Book, const std::u16string& Key, TFB2Reading Reading,
+                                             int32_t Width, int32_t Height, const TPluginSettings& Settings)
+{
+    TCoverTrial Trial(Width, Height);
+    OfferBookCovers(Book, Key, Reading, Settings, Trial.Taker());
+    return Trial.Release();
 }
 
 TRoute ChooseRoute(const std::u16string& Key)
@@ -67,15 +72,12 @@ platform::TBitmapHandle GetPreviewBitmap(const std::u16string& FileName, int32_t
     try {
         const std::u16string AccessPath = MakeLongPath(FileName);
         const std::u16string Key = ExtensionKey(FileName);
-        const TRoute Route = ChooseRoute(Key);
-        if (Route == TRoute::ZippedFB2 && Settings.RestrictToFB2ZIP && Key == u".zip" &&
-            !PassesFB2ZipFilter(AccessPath))
+        if (Settings.RestrictToFB2ZIP && Key == u".zip" && !PassesFB2ZipFilter(AccessPath))
             return nullptr;
         // Others may read the book meanwhile; none may write it.
         TFileStream Book(AccessPath, fsShareDenyWrite);
-        TCoverTrial Trial(Width, Height);
-        OfferBookCovers(Book, Route, AccessPath, Settings, Trial.Taker());
-        return Trial.Release();
+        return GetBookPreviewBitmap(Book, Key, IsExtendedLength(AccessPath) ? TFB2Reading::AsText : TFB2Reading::AsFile,
+                                    Width, Height, Settings);
     } catch (...) {
         // Every failure of a request ends in no preview.
     }

@@ -6,9 +6,9 @@
 
 namespace {
 
-bool ReadFlag(const std::u16string& ModuleFileName, const std::u16string& Key)
+bool ReadFlag(const std::u16string& ModuleFileName, const std::u16string& Key, bool Default)
 {
-    return platform::ReadIniString(SettingsFileName(ModuleFileName), u"brisleaf", Key, u"0") == u"1";
+    return platform::ReadIniString(SettingsFileName(ModuleFileName), u"brisleaf", Key, Default ? u"1" : u"0") == u"1";
 }
 
 // Written while the module loads, before any export can run; read-only after.
@@ -18,12 +18,12 @@ const TPluginSettings LoadedSettings = ReadPluginSettings(platform::ModuleFileNa
 
 std::u16string SettingsFileName(const std::u16string& ModuleFileName) { return ChangeFileExt(ModuleFileName, u".ini"); }
 
-TPluginSettings ReadPluginSettings(const std::u16string& ModuleFileName)
+TPluginSettings ReadPluginSettings(const std::u16string& ModuleFileName, const TPluginSettings& Defaults)
 {
     TPluginSettings Settings;
-    Settings.RestrictToFB2ZIP = ReadFlag(ModuleFileName, u"RestrictToFB2ZIP");
-    Settings.MobiAllowFirstPic = ReadFlag(ModuleFileName, u"MobiAllowFirstPic");
-    Settings.CoverFallbacks = ReadFlag(ModuleFileName, u"CoverFallbacks");
+    Settings.RestrictToFB2ZIP = ReadFlag(ModuleFileName, u"RestrictToFB2ZIP", Defaults.RestrictToFB2ZIP);
+    Settings.MobiAllowFirstPic = ReadFlag(ModuleFileName, u"MobiAllowFirstPic", Defaults.MobiAllowFirstPic);
+    Settings.CoverFallbacks = ReadFlag(ModuleFileName, u"CoverFallbacks", Defaults.CoverFallbacks);
     return Settings;
 }
 

@@ -11,7 +11,8 @@ struct TPluginSettings {
 
 // The settings file of a module: its file name with the extension ".ini".
 std::u16string SettingsFileName(const std::u16string& ModuleFileName);
-// Reads section "brisleaf" of the settings file beside the module.
-TPluginSettings ReadPluginSettings(const std::u16string& ModuleFileName);
+// Reads section "brisleaf" of the settings file beside the module; a key that
+// is missing (or the whole file) keeps its value from Defaults.
+TPluginSettings ReadPluginSettings(const std::u16string& ModuleFileName, const TPluginSettings& Defaults = {});
 // The settings read once when this module was loaded.
 const TPluginSettings& PluginSettings();

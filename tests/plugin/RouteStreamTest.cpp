@@ -4,13 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "core/FileStream.h"
 #include "core/MemoryStream.h"
 #include "epub/EpubRoute.h"
 #include "fb2/FB2Route.h"
 #include "mobi/MobiRoute.h"
+#include "plugin/PreviewDriver.h"
 #include "tests/support/EpubBuilder.h"
 #include "tests/support/Fb2Builder.h"
 #include "tests/support/PdbBuilder.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/ZipWriter.h"
 
 namespace {
@@ -79,6 +82,50 @@ TEST(RouteFromAStream, EachRouteOffersItsCoverThenItsFallbacks)
         EXPECT_EQ(Offered(Case.Route, Case.Book, true, false), Case.WithFallbacks) << Case.Name;
         // The first candidate taken ends the search.
         EXPECT_EQ(Offered(Case.Route, Case.Book, true, true), std::vector<TBytes>{Case.WithFallbacks[0]}) << Case.Name;
+    }
+}
+
+// Every candidate the one way into the routes offers, none taken.
+std::vector<TBytes> OfferedThroughKey(TStream& Book, const std::u16string& Key, TFB2Reading Reading)
+{
+    TPluginSettings Settings;
+    Settings.MobiAllowFirstPic = Settings.CoverFallbacks = true;
+    std::vector<TBytes> Candidates;
+    OfferBookCovers(Book, Key, Reading, Settings, [&](const uint8_t* Data, size_t Size) {
+        Candidates.emplace_back(Data, Data + Size);
+        return false;
+    });
+    return Candidates;
+}
+
+TEST(RouteFromAStream, AFileAndTheSameBookInMemoryGiveTheSameCovers)
+{
+    const TBytes Cover = MarkedRecord(1), Other = MarkedRecord(2);
+    TZipWriter Zipped;
+    Zipped.Add("book.fb2", BuildFb2WithCover(AsText(Cover)), ZipDeflated);
+    TMobiRecord0 Marked;
+    Marked.Exth = ExthBlock({ExthCover(1)});
+    const TBytes Mobi = MobiBook(MobiRecord0(Marked), 0, {Other, Cover});
+    const struct {
+        std::u16string Key;
+        TFB2Reading Reading;
+        TBytes Book;
+    } Cases[] = {
+        {u".epub", TFB2Reading::AsFile, BuildEpubWithCover(Cover)},
+        {u".fb2", TFB2Reading::AsFile, AsBytes(BuildFb2WithCover(AsText(Cover)))},
+        {u".fb2", TFB2Reading::AsText, AsBytes(BuildFb2WithCover(AsText(Cover)))},
+        {u".fbz", TFB2Reading::AsFile, Zipped.Build()},
+        {u".mobi", TFB2Reading::AsFile, Mobi},
+        {u".azw3", TFB2Reading::AsFile, Mobi},
+    };
+    TTempDir Dir;
+    for (const auto& Case : Cases) {
+        TFileStream File(Dir.Write(u"book" + Case.Key, Case.Book), fsShareDenyWrite);
+        TPointerReadOnlyStream Memory(Case.Book.data(), static_cast<intptr_t>(Case.Book.size()));
+        const std::vector<TBytes> FromFile = OfferedThroughKey(File, Case.Key, Case.Reading);
+        ASSERT_FALSE(FromFile.empty()) << Utf8(Case.Key);
+        EXPECT_EQ(FromFile[0], Cover) << Utf8(Case.Key);
+        EXPECT_EQ(OfferedThroughKey(Memory, Case.Key, Case.Reading), FromFile) << Utf8(Case.Key);
     }
 }
 

@@ -33,6 +33,28 @@ INSTANTIATE_TEST_SUITE_P(
                       TSettingsCase{"[elsewhere]\nRestrictToFB2ZIP=1\nMobiAllowFirstPic=1\n", false, false},
                       TSettingsCase{"[BRISLEAF]\nrestricttofb2zip = 1 \n", true, false}));
 
+TEST(SettingsFile, AMissingKeyKeepsItsDefault)
+{
+    TPluginSettings Defaults;
+    Defaults.MobiAllowFirstPic = Defaults.CoverFallbacks = true;
+    const struct {
+        const char* Ini;  // nullptr: no settings file
+        bool MobiAllowFirstPic, CoverFallbacks;
+    } Cases[] = {
+        {nullptr, true, true},
+        {"[brisleaf]\nMobiAllowFirstPic=0\n", false, true},
+        {"[brisleaf]\nCoverFallbacks=no\nRestrictToFB2ZIP=1\n", true, false},
+    };
+    for (const auto& Case : Cases) {
+        TTempDir Dir;
+        if (Case.Ini)
+            Dir.Write(u"brisleaf-shell.ini", std::string(Case.Ini));
+        const TPluginSettings Settings = ReadPluginSettings(Dir.Path(u"brisleaf-shell.dll"), Defaults);
+        EXPECT_EQ(Settings.MobiAllowFirstPic, Case.MobiAllowFirstPic) << (Case.Ini ? Case.Ini : "none");
+        EXPECT_EQ(Settings.CoverFallbacks, Case.CoverFallbacks) << (Case.Ini ? Case.Ini : "none");
+    }
+}
+
 TEST(SettingsFileName, ReplacesOrAppendsTheExtension)
 {
     EXPECT_EQ(SettingsFileName(u"C:\\Plugins\\brisleaf\\brisleaf.dll"), u"C:\\Plugins\\brisleaf\\brisleaf.ini");

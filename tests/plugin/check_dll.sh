@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# check_dll.sh OBJDUMP MODULE: the Windows module exports exactly the five
-# lister functions by their plain names and imports only system DLLs.
+# check_dll.sh OBJDUMP MODULE [EXPORT...]: the Windows module exports exactly
+# the functions named (by default the five lister functions) by their plain
+# names and imports only system DLLs.
 set -euo pipefail
 objdump=$1 module=$2
+shift 2
+(($#)) || set -- ListGetDetectString ListGetPreviewBitmap ListGetPreviewBitmapW ListLoad ListLoadW
 dump=$("$objdump" -p "$module")
 
 exports=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^\t\[/ {print $NF; next} on {exit}' <<<"$dump" | sort)
-expected=$(printf '%s\n' ListGetDetectString ListGetPreviewBitmap ListGetPreviewBitmapW ListLoad ListLoadW | sort)
+expected=$(printf '%s\n' "$@" | sort)
 if [[ $exports != "$expected" ]]; then
   printf 'exports of %s:\n%s\nexpected:\n%s\n' "$module" "$exports" "$expected" >&2
   exit 1
@@ -19,5 +22,5 @@ while read -r dll; do
     *) echo "$module imports $dll, which is not a Windows system DLL" >&2; status=1 ;;
   esac
 done < <(awk '/DLL Name:/ {print $3}' <<<"$dump")
-echo "$module: five plain exports, system imports only"
+echo "$module: $# plain exports, system imports only"
 exit $status
