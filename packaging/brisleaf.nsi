@@ -1,8 +1,9 @@
-; The Windows installer: the file-manager modules and the Explorer thumbnail
-; handlers, in one folder under Program Files.
+; The Windows installer: the file-manager modules and the 64-bit Explorer
+; thumbnail handler in one folder under Program Files, the 32-bit handler
+; (the same name, brisleaf-shell.dll) in its x86 folder.
 ;   makensis -DVERSION=... -DWIN32_DIR=... -DWIN64_DIR=... -DOUTFILE=... brisleaf.nsi
 ; WIN32_DIR holds brisleaf.dll and brisleaf-shell.dll (i686), WIN64_DIR
-; brisleaf64.dll and brisleaf-shell64.dll (x86_64).
+; brisleaf64.dll and brisleaf-shell.dll (x86_64).
 Unicode true
 ; A 64-bit installer: it runs where the 64-bit handler is wanted, and under a
 ; wine64 that runs no 32-bit programs.
@@ -30,18 +31,19 @@ UninstPage instfiles
 ; through the 32-bit regsvr32 of SysWOW64, which a system without 32-bit
 ; support does not have; the 64-bit handler serves Explorer all the same.
 !macro RegisterHandlers Flag
-  ExecWait '"$SYSDIR\regsvr32.exe" /s ${Flag} "$INSTDIR\brisleaf-shell64.dll"'
+  ExecWait '"$SYSDIR\regsvr32.exe" /s ${Flag} "$INSTDIR\brisleaf-shell.dll"'
   ${If} ${FileExists} "$WINDIR\SysWOW64\regsvr32.exe"
-    ExecWait '"$WINDIR\SysWOW64\regsvr32.exe" /s ${Flag} "$INSTDIR\brisleaf-shell.dll"'
+    ExecWait '"$WINDIR\SysWOW64\regsvr32.exe" /s ${Flag} "$INSTDIR\x86\brisleaf-shell.dll"'
   ${EndIf}
 !macroend
 
 Section "brisleaf"
   SetOutPath "$INSTDIR"
   File "${WIN32_DIR}/brisleaf.dll"
-  File "${WIN32_DIR}/brisleaf-shell.dll"
   File "${WIN64_DIR}/brisleaf64.dll"
-  File "${WIN64_DIR}/brisleaf-shell64.dll"
+  File "${WIN64_DIR}/brisleaf-shell.dll"
+  SetOutPath "$INSTDIR\x86"
+  File "${WIN32_DIR}/brisleaf-shell.dll"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   !insertmacro RegisterHandlers ""
 
@@ -61,10 +63,11 @@ Section "Uninstall"
   SetRegView 64
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   Delete "$INSTDIR\brisleaf.dll"
-  Delete "$INSTDIR\brisleaf-shell.dll"
   Delete "$INSTDIR\brisleaf64.dll"
-  Delete "$INSTDIR\brisleaf-shell64.dll"
+  Delete "$INSTDIR\brisleaf-shell.dll"
+  Delete "$INSTDIR\x86\brisleaf-shell.dll"
   Delete "$INSTDIR\uninstall.exe"
   ; Only when empty: settings files a user put beside the modules stay.
+  RMDir "$INSTDIR\x86"
   RMDir "$INSTDIR"
 SectionEnd

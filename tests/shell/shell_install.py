@@ -27,7 +27,7 @@ from run_books import picture_of  # noqa: E402
 CLSID = "{150498D6-B48C-4AC6-9930-C3280E5D8C0E}"
 HANDLER = "{e357fccd-a995-4576-b01f-234630154e96}"
 EXTENSIONS = [".epub", ".fb2", ".fbz", ".fb2z", ".zfb2", ".mobi", ".azw", ".azw3", ".azw4", ".kf8"]
-INSTALLED = ["brisleaf.dll", "brisleaf64.dll", "brisleaf-shell.dll", "brisleaf-shell64.dll", "uninstall.exe"]
+INSTALLED = ["brisleaf.dll", "brisleaf64.dll", "brisleaf-shell.dll", "x86/brisleaf-shell.dll", "uninstall.exe"]
 SIZE = "96"
 # (book under the native books folder, whether it has a cover)
 BOOKS = [
