@@ -9,8 +9,7 @@
 #include "epub/EpubCover.h"
 #include "epub/EpubHref.h"
 #include "platform/CodePages.h"
-#include "xml/XMLNodeBudget.h"
-#include "xml/XmlElements.h"
+#include "xml/XMLElements.h"
 #include "zip/BoundedEntry.h"
 
 namespace {
@@ -18,7 +17,10 @@ namespace {
 std::u16string Wide(const std::string& Utf8) { return platform::MultiByteToWide(platform::cpUtf8, Utf8); }
 std::string Narrow(const std::u16string& Text) { return platform::WideToMultiByte(platform::cpUtf8, Text); }
 
-bool ContainsCover(const char* Text) { return AsciiLowerText(Text).find("cover") != std::string::npos; }
+bool ContainsCover(const std::string& Text) { return AsciiLowerText(Text).find("cover") != std::string::npos; }
+
+// An attribute's value as UTF-8; empty when missing.
+std::string Value(const IXMLNode& Node, const char16_t* Name) { return Narrow(Node.Attribute(Name)); }
 
 // properties is a list of tokens separated by XML whitespace.
 bool HasToken(const std::string& List, const std::string& Token)
@@ -34,7 +36,7 @@ bool HasToken(const std::string& List, const std::string& Token)
     return false;
 }
 
-bool IsCoverMeta(const pugi::xml_node& Meta) { return SameTextAscii(Meta.attribute("name").value(), "cover"); }
+bool IsCoverMeta(const IXMLNode& Meta) { return SameTextAscii(Meta.Attribute(u"name"), u"cover"); }
 
 class TFallbackSearch {
 public:
@@ -45,16 +47,16 @@ public:
         ReadEncryptedEntries();
         std::string PackagePath;
         {
-            pugi::xml_document Container;
-            if (!LoadEntry("META-INF/container.xml", Limits::EpubPackageBytes, Container))
-                return false;
-            PackagePath =
-                Container.child("container").child("rootfiles").child("rootfile").attribute("full-path").value();
+            const IXMLDocument Container = LoadEntry("META-INF/container.xml", Limits::EpubPackageBytes);
+            PackagePath = Value(ChildElement(ChildElement(DocumentChildElement(Container, u"container"), u"rootfiles"),
+                                             u"rootfile"),
+                                u"full-path");
         }
-        pugi::xml_document Document;
-        if (PackagePath.empty() || !LoadEntry(PackagePath, Limits::EpubPackageBytes, Document))
+        const IXMLDocument Document =
+            PackagePath.empty() ? nullptr : LoadEntry(PackagePath, Limits::EpubPackageBytes);
+        if (!Document)
             return false;
-        const pugi::xml_node Package = Document.child("package");
+        const IXMLNode Package = DocumentChildElement(Document, u"package");
         FFolder = EntryFolder(PackagePath);
         SkipMetaChainEntry(Package);
         return OfferCoverImageItems(Package) || OfferMetaHrefs(Package) || OfferCoverPages(Package) ||
@@ -67,12 +69,10 @@ private:
         return ReadBoundedEntry(FZip, Wide(Name), Limit, &FBudget);
     }
 
-    bool LoadEntry(const std::string& Name, uint32_t Limit, pugi::xml_document& Document)
+    IXMLDocument LoadEntry(const std::string& Name, uint32_t Limit)
     {
         const std::optional<TBytes> Bytes = Read(Name, Limit);
-        const auto* Text = reinterpret_cast<const char*>(Bytes ? Bytes->data() : nullptr);
-        return Bytes && WithinNodeBudget(CountNodesAtMost(Text, Bytes->size())) &&
-               Document.load_buffer(Text, Bytes->size(), pugi::parse_default, pugi::encoding_auto);
+        return Bytes ? ParseLenientXML(Bytes->data(), Bytes->size()) : nullptr;
     }
 
     // Pages and pictures: each counts, whether it is read or not.
@@ -82,12 +82,12 @@ private:
     // archive's root, in <CipherReference URI="...">.
     void ReadEncryptedEntries()
     {
-        pugi::xml_document Encryption;
-        if (!LoadEntry("META-INF/encryption.xml", Limits::EpubPackageBytes, Encryption))
+        const IXMLDocument Encryption = LoadEntry("META-INF/encryption.xml", Limits::EpubPackageBytes);
+        if (!Encryption)
             return;
-        ForEachElement(Encryption.document_element(), [this](const pugi::xml_node& Node) {
-            if (HasLocalName(Node, "CipherReference"))
-                if (const std::optional<std::string> Name = ResolveEpubHref("", Node.attribute("URI").value()))
+        Encryption->DocumentElement().ForEachElement([this](const IXMLNode& Node) {
+            if (HasLocalName(Node, u"CipherReference"))
+                if (const std::optional<std::string> Name = ResolveEpubHref("", Value(Node, u"URI")))
                     FEncrypted.insert(*Name);
             return true;
         });
@@ -95,62 +95,60 @@ private:
 
     // The last <meta name="cover"> and the last manifest item of its id name
     // the entry that failed already.
-    void SkipMetaChainEntry(const pugi::xml_node& Package)
+    void SkipMetaChainEntry(const IXMLNode& Package)
     {
         std::string Id;
-        for (const pugi::xml_node& Meta : Package.child("metadata").children("meta"))
+        for (const IXMLNode& Meta : ChildElements(ChildElement(Package, u"metadata"), u"meta"))
             if (IsCoverMeta(Meta))
-                Id = Meta.attribute("content").value();
+                Id = Value(Meta, u"content");
         if (Id.empty())
             return;
         std::string Href;
-        for (const pugi::xml_node& Item : Package.child("manifest").children())
-            if (Id == Item.attribute("id").value())
-                Href = Item.attribute("href").value();
+        for (const IXMLNode& Item : ChildElements(ChildElement(Package, u"manifest"), u""))
+            if (Id == Value(Item, u"id"))
+                Href = Value(Item, u"href");
         if (!Href.empty())
             FOffered.insert(Narrow(ResolveCoverEntryName(Wide(FFolder), Wide(Href))));
     }
 
-    bool OfferCoverImageItems(const pugi::xml_node& Package)
+    bool OfferCoverImageItems(const IXMLNode& Package)
     {
-        for (const pugi::xml_node& Item : Package.child("manifest").children("item"))
-            if (HasToken(Item.attribute("properties").value(), "cover-image") &&
-                OfferHref(FFolder, Item.attribute("href").value()))
+        for (const IXMLNode& Item : ChildElements(ChildElement(Package, u"manifest"), u"item"))
+            if (HasToken(Value(Item, u"properties"), "cover-image") && OfferHref(FFolder, Value(Item, u"href")))
                 return true;
         return false;
     }
 
-    bool OfferMetaHrefs(const pugi::xml_node& Package)
+    bool OfferMetaHrefs(const IXMLNode& Package)
     {
-        for (const pugi::xml_node& Meta : Package.child("metadata").children("meta"))
-            if (IsCoverMeta(Meta) && OfferHref(FFolder, Meta.attribute("content").value()))
+        for (const IXMLNode& Meta : ChildElements(ChildElement(Package, u"metadata"), u"meta"))
+            if (IsCoverMeta(Meta) && OfferHref(FFolder, Value(Meta, u"content")))
                 return true;
         return false;
     }
 
-    bool OfferCoverPages(const pugi::xml_node& Package)
+    bool OfferCoverPages(const IXMLNode& Package)
     {
-        for (const pugi::xml_node& Meta : Package.child("metadata").children("meta")) {
+        for (const IXMLNode& Meta : ChildElements(ChildElement(Package, u"metadata"), u"meta")) {
             if (!IsCoverMeta(Meta))
                 continue;
-            const std::string Id = Meta.attribute("content").value();
-            for (const pugi::xml_node& Item : Package.child("manifest").children("item"))
-                if (!Id.empty() && Id == Item.attribute("id").value() && OfferPage(Item.attribute("href").value()))
+            const std::string Id = Value(Meta, u"content");
+            for (const IXMLNode& Item : ChildElements(ChildElement(Package, u"manifest"), u"item"))
+                if (!Id.empty() && Id == Value(Item, u"id") && OfferPage(Value(Item, u"href")))
                     return true;
         }
-        for (const pugi::xml_node& Reference : Package.child("guide").children("reference"))
-            if (SameTextAscii(Reference.attribute("type").value(), "cover") &&
-                OfferPage(Reference.attribute("href").value()))
+        for (const IXMLNode& Reference : ChildElements(ChildElement(Package, u"guide"), u"reference"))
+            if (SameTextAscii(Reference.Attribute(u"type"), u"cover") && OfferPage(Value(Reference, u"href")))
                 return true;
         return false;
     }
 
-    bool OfferItemsNamedCover(const pugi::xml_node& Package)
+    bool OfferItemsNamedCover(const IXMLNode& Package)
     {
-        for (const pugi::xml_node& Item : Package.child("manifest").children("item"))
-            if (AsciiLowerText(Item.attribute("media-type").value()).rfind("image/", 0) == 0 &&
-                (ContainsCover(Item.attribute("id").value()) || ContainsCover(Item.attribute("href").value())) &&
-                OfferHref(FFolder, Item.attribute("href").value()))
+        for (const IXMLNode& Item : ChildElements(ChildElement(Package, u"manifest"), u"item"))
+            if (AsciiLowerText(Value(Item, u"media-type")).rfind("image/", 0) == 0 &&
+                (ContainsCover(Value(Item, u"id")) || ContainsCover(Value(Item, u"href"))) &&
+                OfferHref(FFolder, Value(Item, u"href")))
                 return true;
         return false;
     }

@@ -1,0 +1,60 @@
+#include "xml/XMLElements.h"
+
+#include "core/MemoryStream.h"
+
+namespace {
+
+IXMLNode FirstNamed(const IXMLNodeList& Nodes, std::u16string_view Name)
+{
+    for (int Index = 0; Index < Nodes.Count(); ++Index) {
+        IXMLNode Node = Nodes.Get(Index);
+        if (Node.NodeType() == ntElement && Node.NodeName() == Name)
+            return Node;
+    }
+    return IXMLNode();
+}
+
+}
+
+IXMLDocument ParseLenientXML(const uint8_t* Data, size_t Size)
+{
+    IXMLDocument Document = NewXMLDocument();
+    Document->SetOptions(doLenient);
+    TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
+    try {
+        Document->LoadFromStream(Stream);
+    } catch (const Exception&) {
+        return nullptr;
+    }
+    return Document;
+}
+
+IXMLNode DocumentChildElement(const IXMLDocument& Document, std::u16string_view Name)
+{
+    return Document ? FirstNamed(Document->ChildNodes(), Name) : IXMLNode();
+}
+
+IXMLNode ChildElement(const IXMLNode& Parent, std::u16string_view Name)
+{
+    return Parent ? FirstNamed(Parent.ChildNodes(), Name) : IXMLNode();
+}
+
+std::vector<IXMLNode> ChildElements(const IXMLNode& Parent, std::u16string_view Name)
+{
+    std::vector<IXMLNode> Elements;
+    if (!Parent)
+        return Elements;
+    const IXMLNodeList Children = Parent.ChildNodes();
+    for (int Index = 0; Index < Children.Count(); ++Index) {
+        IXMLNode Child = Children.Get(Index);
+        if (Child.NodeType() == ntElement && (Name.empty() || Child.NodeName() == Name))
+            Elements.push_back(std::move(Child));
+    }
+    return Elements;
+}
+
+bool HasLocalName(const IXMLNode& Node, std::u16string_view Name)
+{
+    const TNodeType Type = Node.NodeType();
+    return (Type == ntElement || Type == ntAttribute) && Node.LocalName() == Name;
+}
