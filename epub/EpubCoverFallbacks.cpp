@@ -2,12 +2,16 @@
 
 #include <set>
 #include <string>
+#include <unordered_map>
 
 #include "core/Limits.h"
 #include "core/Strings.h"
 #include "epub/CoverPage.h"
+#include "epub/DataUri.h"
 #include "epub/EpubCover.h"
 #include "epub/EpubHref.h"
+#include "epub/EpubPackageIndex.h"
+#include "epub/NavLandmarks.h"
 #include "platform/CodePages.h"
 #include "xml/XMLElements.h"
 #include "zip/BoundedEntry.h"
@@ -18,25 +22,19 @@ std::u16string Wide(const std::string& Utf8) { return platform::MultiByteToWide(
 std::string Narrow(const std::u16string& Text) { return platform::WideToMultiByte(platform::cpUtf8, Text); }
 
 bool ContainsCover(const std::string& Text) { return AsciiLowerText(Text).find("cover") != std::string::npos; }
+bool IsImageType(const std::string& MediaType) { return AsciiLowerText(MediaType).rfind("image/", 0) == 0; }
 
-// An attribute's value as UTF-8; empty when missing.
-std::string Value(const IXMLNode& Node, const char16_t* Name) { return Narrow(Node.Attribute(Name)); }
+// How far an entry is followed: a picture is offered as it is; an SVG
+// document stands for the largest raster picture it holds; a page for the
+// one picture it shows.
+enum TFollow { fwRaster, fwPicture, fwPage };
 
-// properties is a list of tokens separated by XML whitespace.
-bool HasToken(const std::string& List, const std::string& Token)
-{
-    static const char* const Blanks = " \t\r\n";
-    for (size_t Start = List.find_first_not_of(Blanks); Start != std::string::npos;
-         Start = List.find_first_not_of(Blanks, Start)) {
-        const size_t End = std::min(List.find_first_of(Blanks, Start), List.size());
-        if (List.compare(Start, End - Start, Token) == 0)
-            return true;
-        Start = End;
-    }
-    return false;
-}
-
-bool IsCoverMeta(const IXMLNode& Meta) { return SameTextAscii(Meta.Attribute(u"name"), u"cover"); }
+// A picture that a page or SVG document names: an entry, or a data: URI.
+struct TPictureRef {
+    bool Inline = false;
+    std::string Value;
+    bool operator==(const TPictureRef&) const = default;
+};
 
 class TFallbackSearch {
 public:
@@ -48,19 +46,19 @@ public:
         std::string PackagePath;
         {
             const IXMLDocument Container = LoadEntry("META-INF/container.xml", Limits::EpubPackageBytes);
-            PackagePath = Value(ChildElement(ChildElement(DocumentChildElement(Container, u"container"), u"rootfiles"),
-                                             u"rootfile"),
-                                u"full-path");
+            PackagePath = Narrow(
+                ChildElement(ChildElement(DocumentChildElement(Container, u"container"), u"rootfiles"), u"rootfile")
+                    .Attribute(u"full-path"));
         }
-        const IXMLDocument Document =
-            PackagePath.empty() ? nullptr : LoadEntry(PackagePath, Limits::EpubPackageBytes);
+        const IXMLDocument Document = PackagePath.empty() ? nullptr : LoadEntry(PackagePath, Limits::EpubPackageBytes);
         if (!Document)
             return false;
-        const IXMLNode Package = DocumentChildElement(Document, u"package");
+        const TPackageIndex Package = IndexPackage(DocumentChildElement(Document, u"package"));
         FFolder = EntryFolder(PackagePath);
-        SkipMetaChainEntry(Package);
-        return OfferCoverImageItems(Package) || OfferMetaHrefs(Package) || OfferCoverPages(Package) ||
-               OfferItemsNamedCover(Package);
+        NoteMetaChainEntry(Package);
+        return OfferSvgMetaChain(Package) || OfferCoverImageItems(Package) || OfferMetaHrefs(Package) ||
+               OfferCoverPages(Package) || OfferLandmarks(Package) || OfferItemsNamedCover(Package) ||
+               OfferFirstSpineItem(Package);
     }
 
 private:
@@ -75,7 +73,8 @@ private:
         return Bytes ? ParseLenientXML(Bytes->data(), Bytes->size()) : nullptr;
     }
 
-    // Pages and pictures: each counts, whether it is read or not.
+    // Pages, pictures and the navigation document: each counts, whether it
+    // is read or not.
     bool MayTry() { return FTries++ < Limits::EpubTries; }
 
     // encryption.xml names the entries it covers by URIs relative to the
@@ -87,111 +86,219 @@ private:
             return;
         Encryption->DocumentElement().ForEachElement([this](const IXMLNode& Node) {
             if (HasLocalName(Node, u"CipherReference"))
-                if (const std::optional<std::string> Name = ResolveEpubHref("", Value(Node, u"URI")))
+                if (const std::optional<std::string> Name = ResolveEpubHref("", Narrow(Node.Attribute(u"URI"))))
                     FEncrypted.insert(*Name);
             return true;
         });
     }
 
-    // The last <meta name="cover"> and the last manifest item of its id name
-    // the entry that failed already.
-    void SkipMetaChainEntry(const IXMLNode& Package)
+    // The last <meta name="cover"> and the last manifest child of its id:
+    // the entry that the main path offered already.
+    const TManifestItem* MetaChainItem(const TPackageIndex& Package) const
     {
-        std::string Id;
-        for (const IXMLNode& Meta : ChildElements(ChildElement(Package, u"metadata"), u"meta"))
-            if (IsCoverMeta(Meta))
-                Id = Value(Meta, u"content");
-        if (Id.empty())
-            return;
-        std::string Href;
-        for (const IXMLNode& Item : ChildElements(ChildElement(Package, u"manifest"), u""))
-            if (Id == Value(Item, u"id"))
-                Href = Value(Item, u"href");
-        if (!Href.empty())
-            FOffered.insert(Narrow(ResolveCoverEntryName(Wide(FFolder), Wide(Href))));
+        if (Package.CoverMetas.empty() || Package.CoverMetas.back().empty())
+            return nullptr;
+        const auto Found = Package.ItemsById.find(Package.CoverMetas.back());
+        return Found == Package.ItemsById.end() ? nullptr : &Package.Items[Found->second.back()];
     }
 
-    bool OfferCoverImageItems(const IXMLNode& Package)
+    void NoteMetaChainEntry(const TPackageIndex& Package)
     {
-        for (const IXMLNode& Item : ChildElements(ChildElement(Package, u"manifest"), u"item"))
-            if (HasToken(Value(Item, u"properties"), "cover-image") && OfferHref(FFolder, Value(Item, u"href")))
+        const TManifestItem* Item = MetaChainItem(Package);
+        if (Item && !Item->Href.empty())
+            FMetaChainEntry = Narrow(ResolveCoverEntryName(Wide(FFolder), Wide(Item->Href)));
+    }
+
+    // The marked cover is an SVG document that frames a raster picture.
+    bool OfferSvgMetaChain(const TPackageIndex& Package)
+    {
+        const TManifestItem* Item = MetaChainItem(Package);
+        return Item && SameTextAscii(Item->MediaType, "image/svg+xml") && OfferHref(FFolder, Item->Href, fwPicture);
+    }
+
+    bool OfferCoverImageItems(const TPackageIndex& Package)
+    {
+        for (const TManifestItem& Item : Package.Items)
+            if (Item.IsItem && HasToken(Item.Properties, "cover-image") && OfferHref(FFolder, Item.Href, fwPicture))
                 return true;
         return false;
     }
 
-    bool OfferMetaHrefs(const IXMLNode& Package)
+    bool OfferMetaHrefs(const TPackageIndex& Package)
     {
-        for (const IXMLNode& Meta : ChildElements(ChildElement(Package, u"metadata"), u"meta"))
-            if (IsCoverMeta(Meta) && OfferHref(FFolder, Value(Meta, u"content")))
+        for (const std::string& Content : Package.CoverMetas)
+            if (OfferHref(FFolder, Content, fwPicture))
                 return true;
         return false;
     }
 
-    bool OfferCoverPages(const IXMLNode& Package)
+    bool OfferCoverPages(const TPackageIndex& Package)
     {
-        for (const IXMLNode& Meta : ChildElements(ChildElement(Package, u"metadata"), u"meta")) {
-            if (!IsCoverMeta(Meta))
+        std::set<std::string> Ids;
+        for (const std::string& Id : Package.CoverMetas) {
+            const auto Found = Package.ItemsById.find(Id);
+            if (Id.empty() || Found == Package.ItemsById.end() || !Ids.insert(Id).second)
                 continue;
-            const std::string Id = Value(Meta, u"content");
-            for (const IXMLNode& Item : ChildElements(ChildElement(Package, u"manifest"), u"item"))
-                if (!Id.empty() && Id == Value(Item, u"id") && OfferPage(Value(Item, u"href")))
+            for (const size_t Index : Found->second)
+                if (Package.Items[Index].IsItem && OfferHref(FFolder, Package.Items[Index].Href, fwPage))
                     return true;
         }
-        for (const IXMLNode& Reference : ChildElements(ChildElement(Package, u"guide"), u"reference"))
-            if (SameTextAscii(Reference.Attribute(u"type"), u"cover") && OfferPage(Value(Reference, u"href")))
+        for (const std::string& Href : Package.GuideCovers)
+            if (OfferHref(FFolder, Href, fwPage))
                 return true;
         return false;
     }
 
-    bool OfferItemsNamedCover(const IXMLNode& Package)
+    // The navigation document's landmarks: EPUB 3's guide.
+    bool OfferLandmarks(const TPackageIndex& Package)
     {
-        for (const IXMLNode& Item : ChildElements(ChildElement(Package, u"manifest"), u"item"))
-            if (AsciiLowerText(Value(Item, u"media-type")).rfind("image/", 0) == 0 &&
-                (ContainsCover(Value(Item, u"id")) || ContainsCover(Value(Item, u"href"))) &&
-                OfferHref(FFolder, Value(Item, u"href")))
-                return true;
-        return false;
-    }
-
-    // A page counts when every picture it shows is the same entry.
-    bool OfferPage(const std::string& Href)
-    {
-        const std::optional<std::string> Page = ResolveEpubHref(FFolder, Href);
-        if (!Page || FEncrypted.count(*Page) || !FPages.insert(*Page).second || !MayTry())
-            return false;
-        const std::optional<TBytes> Bytes = Read(*Page, Limits::EpubPageBytes);
-        if (!Bytes)
-            return false;
-        std::set<std::string> Pictures;
-        for (const std::string& Picture : PagePictureHrefs(Bytes->data(), Bytes->size())) {
-            const std::optional<std::string> Name = ResolveEpubHref(EntryFolder(*Page), Picture);
-            if (!Name)
+        for (const TManifestItem& Item : Package.Items) {
+            if (!Item.IsItem || !HasToken(Item.Properties, "nav"))
+                continue;
+            const std::optional<std::string> Nav = ResolveEpubHref(FFolder, Item.Href);
+            if (!Nav || FEncrypted.count(*Nav) || !MayTry())
                 return false;
-            Pictures.insert(*Name);
+            const std::optional<TBytes> Bytes = Read(*Nav, Limits::EpubPackageBytes);
+            if (!Bytes)
+                return false;
+            for (const std::string& Href : LandmarkCoverHrefs(Bytes->data(), Bytes->size())) {
+                FLandmarked = true;
+                if (OfferHref(EntryFolder(*Nav), Href, fwPage))
+                    return true;
+            }
+            return false;
         }
-        return Pictures.size() == 1 && OfferEntry(*Pictures.begin());
+        return false;
     }
 
-    bool OfferHref(const std::string& Folder, const std::string& Href)
+    bool OfferItemsNamedCover(const TPackageIndex& Package)
+    {
+        for (const TManifestItem& Item : Package.Items)
+            if (Item.IsItem && IsImageType(Item.MediaType) && (ContainsCover(Item.Id) || ContainsCover(Item.Href)) &&
+                OfferHref(FFolder, Item.Href, fwPicture))
+                return true;
+        return false;
+    }
+
+    // Only a book that marks no cover at all shows its first page instead:
+    // a mark that failed says the first page is something else.
+    bool OfferFirstSpineItem(const TPackageIndex& Package)
+    {
+        if (!Package.CoverMetas.empty() || !Package.GuideCovers.empty() || FLandmarked)
+            return false;
+        for (const TManifestItem& Item : Package.Items)
+            if (Item.IsItem && HasToken(Item.Properties, "cover-image"))
+                return false;
+        const auto Found = Package.ItemsById.find(Package.FirstSpineId);
+        if (Package.FirstSpineId.empty() || Found == Package.ItemsById.end())
+            return false;
+        for (const size_t Index : Found->second)
+            if (Package.Items[Index].IsItem)
+                return OfferHref(FFolder, Package.Items[Index].Href, fwPage);
+        return false;
+    }
+
+    bool OfferHref(const std::string& Folder, const std::string& Href, TFollow Follow)
     {
         const std::optional<std::string> Name = ResolveEpubHref(Folder, Href);
-        return Name && OfferEntry(*Name);
+        return Name && OfferEntry(*Name, Follow);
     }
 
-    bool OfferEntry(const std::string& Name)
+    // Each entry is read once, whatever names it; markup is never offered
+    // as a picture.
+    bool OfferEntry(const std::string& Name, TFollow Follow)
     {
-        if (!FOffered.insert(Name).second || FEncrypted.count(Name) || !MayTry())
+        if (FEncrypted.count(Name) || !FSeen.insert(Name).second || !MayTry())
             return false;
         const std::optional<TBytes> Bytes = Read(Name, Limits::EpubPictureBytes);
+        if (!Bytes)
+            return false;
+        const TMarkup Markup = SniffMarkup(Bytes->data(), Bytes->size());
+        if (Markup == mkNone)
+            return Name != FMetaChainEntry && FTake(Bytes->data(), Bytes->size());
+        // Pages are parsed only under 1 MiB; an SVG document may carry its
+        // picture inside it.
+        if (Follow == fwRaster || (Markup == mkPage && Bytes->size() > Limits::EpubPageBytes))
+            return false;
+        const TPagePictures Page = ReadPagePictures(Bytes->data(), Bytes->size());
+        if (Page.Kind == pkSvg)
+            return OfferLargestRaster(EntryFolder(Name), Page.Hrefs);
+        return Page.Kind == pkHtml && Follow == fwPage && OfferOnePicture(EntryFolder(Name), Page.Hrefs);
+    }
+
+    // A page counts when every picture it shows is the same one.
+    bool OfferOnePicture(const std::string& Folder, const std::vector<std::string>& Hrefs)
+    {
+        std::optional<TPictureRef> Only;
+        for (const std::string& Href : Hrefs) {
+            const std::optional<TPictureRef> Picture = Resolve(Folder, Href);
+            if (!Picture || (Only && !(*Only == *Picture)))
+                return false;
+            Only = Picture;
+        }
+        return Only && OfferPicture(*Only, fwPicture);
+    }
+
+    // The vector parts of an SVG document are not drawn; it stands for its
+    // largest raster picture, by bytes: a frame's photo outweighs its
+    // ornaments, and the size is known without reading a byte of either
+    // (the archive's directory states an entry's, a data: URI's length gives
+    // its own). The first of equal sizes wins.
+    bool OfferLargestRaster(const std::string& Folder, const std::vector<std::string>& Hrefs)
+    {
+        std::optional<TPictureRef> Largest;
+        uint64_t LargestBytes = 0;
+        for (const std::string& Href : Hrefs) {
+            const std::optional<TPictureRef> Picture = Resolve(Folder, Href);
+            const uint64_t Bytes = Picture ? PictureBytes(*Picture) : 0;
+            if (Bytes > LargestBytes) {
+                Largest = Picture;
+                LargestBytes = Bytes;
+            }
+        }
+        return Largest && OfferPicture(*Largest, fwRaster);
+    }
+
+    std::optional<TPictureRef> Resolve(const std::string& Folder, const std::string& Href) const
+    {
+        if (IsDataUri(Href))
+            return TPictureRef{true, Href};
+        const std::optional<std::string> Name = ResolveEpubHref(Folder, Href);
+        return Name ? std::optional<TPictureRef>(TPictureRef{false, *Name}) : std::nullopt;
+    }
+
+    // 0 for an entry the archive lacks or may not be read.
+    uint64_t PictureBytes(const TPictureRef& Picture)
+    {
+        if (Picture.Inline)
+            return DataUriBytes(Picture.Value);
+        if (FEntryBytes.empty())
+            for (int Index = 0; Index < FZip.FileCount(); ++Index)
+                FEntryBytes.emplace(Narrow(DecodeZipName(FZip.FileInfo(Index))), FZip.FileInfo(Index).UncompressedSize);
+        const auto Found = FEntryBytes.find(Picture.Value);
+        return Found == FEntryBytes.end() || FEncrypted.count(Picture.Value) ? 0 : Found->second;
+    }
+
+    bool OfferPicture(const TPictureRef& Picture, TFollow Follow)
+    {
+        if (!Picture.Inline)
+            return OfferEntry(Picture.Value, Follow);
+        if (!MayTry())
+            return false;
+        const std::optional<TBytes> Bytes = DecodeDataUri(Picture.Value, Limits::EpubPictureBytes);
         return Bytes && FTake(Bytes->data(), Bytes->size());
     }
 
     TZipFile& FZip;
     const TCoverCandidateTaker& FTake;
     std::string FFolder;
+    std::string FMetaChainEntry;
     std::set<std::string> FEncrypted;
-    std::set<std::string> FOffered;
-    std::set<std::string> FPages;
+    std::set<std::string> FSeen;
+    // Entry names (UTF-8) and stated sizes, the first of a name; made when an
+    // SVG document first asks.
+    std::unordered_map<std::string, uint64_t> FEntryBytes;
+    bool FLandmarked = false;
     TReadBudget FBudget{Limits::EpubSearchBytes};
     size_t FTries = 0;
 };

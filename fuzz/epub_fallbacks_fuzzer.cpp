@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         // A damaged archive is refused with an exception; only crashes,
         // hangs and leaks are findings.
     }
-    PagePictureHrefs(Data, Size);
+    ReadPagePictures(Data, Size);
     const std::string Text(reinterpret_cast<const char*>(Data), Size);
     ResolveEpubHref("OEBPS/text/", Text);
     return 0;

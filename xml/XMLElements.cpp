@@ -1,5 +1,7 @@
 #include "xml/XMLElements.h"
 
+#include <algorithm>
+
 #include "core/MemoryStream.h"
 
 namespace {
@@ -57,4 +59,17 @@ bool HasLocalName(const IXMLNode& Node, std::u16string_view Name)
 {
     const TNodeType Type = Node.NodeType();
     return (Type == ntElement || Type == ntAttribute) && Node.LocalName() == Name;
+}
+
+bool HasToken(std::string_view List, std::string_view Token)
+{
+    constexpr std::string_view Blanks = " \t\r\n";
+    for (size_t Start = List.find_first_not_of(Blanks); Start != std::string_view::npos;
+         Start = List.find_first_not_of(Blanks, Start)) {
+        const size_t End = std::min(List.find_first_of(Blanks, Start), List.size());
+        if (List.substr(Start, End - Start) == Token)
+            return true;
+        Start = End;
+    }
+    return false;
 }

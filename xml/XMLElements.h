@@ -27,3 +27,7 @@ std::vector<IXMLNode> ChildElements(const IXMLNode& Parent, std::u16string_view 
 // Whether Node, an element or attribute, is named Name after its prefix,
 // whatever prefix a book chose.
 bool HasLocalName(const IXMLNode& Node, std::u16string_view Name);
+
+// Whether List, tokens separated by XML whitespace (as in an attribute such
+// as properties or epub:type), holds Token.
+bool HasToken(std::string_view List, std::string_view Token);
