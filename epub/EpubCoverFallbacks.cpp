@@ -216,9 +216,8 @@ private:
         const TMarkup Markup = SniffMarkup(Bytes->data(), Bytes->size());
         if (Markup == mkNone)
             return Name != FMetaChainEntry && FTake(Bytes->data(), Bytes->size());
-        // Pages are parsed only under 1 MiB; an SVG document may carry its
-        // picture inside it.
-        if (Follow == fwRaster || (Markup == mkPage && Bytes->size() > Limits::EpubPageBytes))
+        // An SVG document may carry its picture inside it; a page only names its own.
+        if (Follow == fwRaster || Bytes->size() > (Markup == mkSvg ? Limits::EpubSvgBytes : Limits::EpubPageBytes))
             return false;
         const TPagePictures Page = ReadPagePictures(Bytes->data(), Bytes->size());
         if (Page.Kind == pkSvg)

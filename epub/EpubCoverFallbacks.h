@@ -19,10 +19,10 @@
 //   7. only when nothing marks a cover (no cover <meta>, cover-image item,
 //      guide reference or landmark): the first item of the spine.
 // Whatever a rule names is followed by what it holds: a picture is offered
-// as it is; an SVG document offers the largest raster picture it holds (an
-// <image> naming an entry or carrying a base64 data: URI), never its vector
-// parts and never another SVG; a page (parsed only under 1 MiB, where a rule
-// names a page) offers its one picture (an <img src>, or an SVG <image> with
+// as it is; an SVG document (parsed only up to 16 MiB) offers the largest
+// raster picture it holds (an <image> naming an entry or carrying a base64
+// data: URI), never its vector parts and never another SVG; a page (parsed
+// only under 1 MiB, where a rule names a page) offers its one picture (an <img src>, or an SVG <image> with
 // xlink:href or href), when every picture it shows is the same.
 // Hrefs are resolved against the folder of the document that holds them,
 // each entry is read once, the <meta> chain's own entry never offered as it

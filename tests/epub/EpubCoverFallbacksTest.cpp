@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "epub/CoverPage.h"
 #include "epub/EpubCoverFallbacks.h"
 #include "epub/EpubHref.h"
@@ -424,15 +426,20 @@ TEST_F(EpubFallbacks, EncryptedEntriesAreSkipped)
     EXPECT_EQ(Result.Offered, std::vector<std::string>{"GOOD-plain"});
 }
 
-TEST_F(EpubFallbacks, PagesAreParsedOnlyUnderOneMiB)
+TEST_F(EpubFallbacks, PagesAreParsedOnlyUnderOneMiBAndSvgUpTo16)
 {
-    const auto PageOfSize = [](size_t Size) {
-        const std::string Head = "<html><body><img src='c.jpg'/>", Tail = "</body></html>";
+    const auto OfSize = [](const std::string& Head, size_t Size, const std::string& Tail) {
         return Head + std::string(Size - Head.size() - Tail.size(), ' ') + Tail;
     };
     const std::string Guide = "<reference type='cover' href='p.xhtml'/>";
-    EXPECT_TRUE(Offers("", "", {{"OEBPS/p.xhtml", PageOfSize((1u << 20) - 1)}, {"OEBPS/c.jpg", "GOOD"}}, Guide).Taken);
-    EXPECT_FALSE(Offers("", "", {{"OEBPS/p.xhtml", PageOfSize(1u << 20)}, {"OEBPS/c.jpg", "GOOD"}}, Guide).Taken);
+    const std::string Page = "<html><body><img src='c.jpg'/>", Svg = "<svg><image href='c.jpg'/>";
+    for (const auto& [Head, Tail, Largest] : {std::tuple{Page, std::string("</body></html>"), (size_t{1} << 20) - 1},
+                                              std::tuple{Svg, std::string("</svg>"), size_t{16} << 20}}) {
+        EXPECT_TRUE(Offers("", "", {{"OEBPS/p.xhtml", OfSize(Head, Largest, Tail)}, {"OEBPS/c.jpg", "GOOD"}}, Guide).Taken)
+            << Head;
+        EXPECT_FALSE(Offers("", "", {{"OEBPS/p.xhtml", OfSize(Head, Largest + 1, Tail)}, {"OEBPS/c.jpg", "GOOD"}}, Guide).Taken)
+            << Head;
+    }
 }
 
 TEST_F(EpubFallbacks, BooksWithoutAPackageOfferNothing)
