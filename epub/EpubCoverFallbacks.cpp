@@ -1,8 +1,10 @@
 #include "epub/EpubCoverFallbacks.h"
 
+#include <iterator>
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "core/Limits.h"
 #include "core/Strings.h"
@@ -20,9 +22,6 @@ namespace {
 
 std::u16string Wide(const std::string& Utf8) { return platform::MultiByteToWide(platform::cpUtf8, Utf8); }
 std::string Narrow(const std::u16string& Text) { return platform::WideToMultiByte(platform::cpUtf8, Text); }
-
-bool ContainsCover(const std::string& Text) { return AsciiLowerText(Text).find("cover") != std::string::npos; }
-bool IsImageType(const std::string& MediaType) { return AsciiLowerText(MediaType).rfind("image/", 0) == 0; }
 
 // How far an entry is followed: a picture is offered as it is; an SVG
 // document stands for the largest raster picture it holds; a page for the
@@ -50,10 +49,15 @@ public:
                 ChildElement(ChildElement(DocumentChildElement(Container, u"container"), u"rootfiles"), u"rootfile")
                     .Attribute(u"full-path"));
         }
-        const IXMLDocument Document = PackagePath.empty() ? nullptr : LoadEntry(PackagePath, Limits::EpubPackageBytes);
-        if (!Document)
-            return false;
-        const TPackageIndex Package = IndexPackage(DocumentChildElement(Document, u"package"));
+        // The document's tree is gone before the first candidate is read.
+        TPackageIndex Package;
+        {
+            const IXMLDocument Document =
+                PackagePath.empty() ? nullptr : LoadEntry(PackagePath, Limits::EpubPackageBytes);
+            if (!Document)
+                return false;
+            Package = IndexPackage(DocumentChildElement(Document, u"package"));
+        }
         FFolder = EntryFolder(PackagePath);
         NoteMetaChainEntry(Package);
         return OfferSvgMetaChain(Package) || OfferCoverImageItems(Package) || OfferMetaHrefs(Package) ||
@@ -94,54 +98,62 @@ private:
 
     // The last <meta name="cover"> and the last manifest child of its id:
     // the entry that the main path offered already.
-    const TManifestItem* MetaChainItem(const TPackageIndex& Package) const
+    // Its position in Items, or none.
+    std::optional<uint32_t> MetaChainItem(const TPackageIndex& Package) const
     {
-        if (Package.CoverMetas.empty() || Package.CoverMetas.back().empty())
-            return nullptr;
-        const auto Found = Package.ItemsById.find(Package.CoverMetas.back());
-        return Found == Package.ItemsById.end() ? nullptr : &Package.Items[Found->second.back()];
+        const size_t Metas = Package.CoverMetas.Count();
+        if (Metas == 0 || Package.CoverMetas[Metas - 1].empty())
+            return std::nullopt;
+        const auto [First, End] = Package.WithId(Package.CoverMetas[Metas - 1]);
+        return First == End ? std::nullopt : std::optional<uint32_t>(*std::prev(End));
     }
 
     void NoteMetaChainEntry(const TPackageIndex& Package)
     {
-        const TManifestItem* Item = MetaChainItem(Package);
-        if (Item && !Item->Href.empty())
-            FMetaChainEntry = Narrow(ResolveCoverEntryName(Wide(FFolder), Wide(Item->Href)));
+        const std::optional<uint32_t> Item = MetaChainItem(Package);
+        if (Item && !Package.Hrefs[*Item].empty())
+            FMetaChainEntry = Narrow(ResolveCoverEntryName(Wide(FFolder), Wide(std::string(Package.Hrefs[*Item]))));
     }
 
     // The marked cover is an SVG document that frames a raster picture.
     bool OfferSvgMetaChain(const TPackageIndex& Package)
     {
-        const TManifestItem* Item = MetaChainItem(Package);
-        return Item && SameTextAscii(Item->MediaType, "image/svg+xml") && OfferHref(FFolder, Item->Href, fwPicture);
+        const std::optional<uint32_t> Item = MetaChainItem(Package);
+        return Item && Package.Items[*Item].IsSvg && OfferHref(FFolder, Package.Hrefs[*Item], fwPicture);
     }
 
     bool OfferCoverImageItems(const TPackageIndex& Package)
     {
-        for (const TManifestItem& Item : Package.Items)
-            if (Item.IsItem && HasToken(Item.Properties, "cover-image") && OfferHref(FFolder, Item.Href, fwPicture))
+        for (size_t Position = 0; Position < Package.Items.size(); ++Position)
+            if (Package.Items[Position].IsItem && Package.Items[Position].CoverImage &&
+                OfferHref(FFolder, Package.Hrefs[Position], fwPicture))
                 return true;
         return false;
     }
 
     bool OfferMetaHrefs(const TPackageIndex& Package)
     {
-        for (const std::string& Content : Package.CoverMetas)
-            if (OfferHref(FFolder, Content, fwPicture))
+        for (size_t Index = 0; Index < Package.CoverMetas.Count(); ++Index)
+            if (OfferHref(FFolder, Package.CoverMetas[Index], fwPicture))
                 return true;
         return false;
     }
 
     bool OfferCoverPages(const TPackageIndex& Package)
     {
-        std::set<std::string> Ids;
-        for (const std::string& Id : Package.CoverMetas) {
-            const auto Found = Package.ItemsById.find(Id);
-            if (Id.empty() || Found == Package.ItemsById.end() || !Ids.insert(Id).second)
+        // Many <meta> may name one id of many items: each id's items are
+        // followed once.
+        std::vector<bool> Followed(Package.Items.size());
+        for (size_t Index = 0; Index < Package.CoverMetas.Count(); ++Index) {
+            const std::string_view Id = Package.CoverMetas[Index];
+            const auto [First, End] = Package.WithId(Id);
+            if (Id.empty() || First == End || Followed[*First])
                 continue;
-            for (const size_t Index : Found->second)
-                if (Package.Items[Index].IsItem && OfferHref(FFolder, Package.Items[Index].Href, fwPage))
+            for (auto It = First; It != End; ++It) {
+                Followed[*It] = true;
+                if (Package.Items[*It].IsItem && OfferHref(FFolder, Package.Hrefs[*It], fwPage))
                     return true;
+            }
         }
         for (const std::string& Href : Package.GuideCovers)
             if (OfferHref(FFolder, Href, fwPage))
@@ -152,10 +164,10 @@ private:
     // The navigation document's landmarks: EPUB 3's guide.
     bool OfferLandmarks(const TPackageIndex& Package)
     {
-        for (const TManifestItem& Item : Package.Items) {
-            if (!Item.IsItem || !HasToken(Item.Properties, "nav"))
+        for (size_t Position = 0; Position < Package.Items.size(); ++Position) {
+            if (!Package.Items[Position].IsItem || !Package.Items[Position].Nav)
                 continue;
-            const std::optional<std::string> Nav = ResolveEpubHref(FFolder, Item.Href);
+            const std::optional<std::string> Nav = ResolveEpubHref(FFolder, std::string(Package.Hrefs[Position]));
             if (!Nav || FEncrypted.count(*Nav) || !MayTry())
                 return false;
             const std::optional<TBytes> Bytes = Read(*Nav, Limits::EpubPackageBytes);
@@ -173,10 +185,11 @@ private:
 
     bool OfferItemsNamedCover(const TPackageIndex& Package)
     {
-        for (const TManifestItem& Item : Package.Items)
-            if (Item.IsItem && IsImageType(Item.MediaType) && (ContainsCover(Item.Id) || ContainsCover(Item.Href)) &&
-                OfferHref(FFolder, Item.Href, fwPicture))
+        for (size_t Position = 0; Position < Package.Items.size(); ++Position) {
+            const TManifestItem& Item = Package.Items[Position];
+            if (Item.IsItem && Item.IsImage && Item.NamedCover && OfferHref(FFolder, Package.Hrefs[Position], fwPicture))
                 return true;
+        }
         return false;
     }
 
@@ -184,23 +197,23 @@ private:
     // a mark that failed says the first page is something else.
     bool OfferFirstSpineItem(const TPackageIndex& Package)
     {
-        if (!Package.CoverMetas.empty() || !Package.GuideCovers.empty() || FLandmarked)
+        if (Package.CoverMetas.Count() > 0 || !Package.GuideCovers.empty() || FLandmarked)
             return false;
         for (const TManifestItem& Item : Package.Items)
-            if (Item.IsItem && HasToken(Item.Properties, "cover-image"))
+            if (Item.IsItem && Item.CoverImage)
                 return false;
-        const auto Found = Package.ItemsById.find(Package.FirstSpineId);
-        if (Package.FirstSpineId.empty() || Found == Package.ItemsById.end())
+        if (Package.FirstSpineId.empty())
             return false;
-        for (const size_t Index : Found->second)
-            if (Package.Items[Index].IsItem)
-                return OfferHref(FFolder, Package.Items[Index].Href, fwPage);
+        const auto [First, End] = Package.WithId(Package.FirstSpineId);
+        for (auto It = First; It != End; ++It)
+            if (Package.Items[*It].IsItem)
+                return OfferHref(FFolder, Package.Hrefs[*It], fwPage);
         return false;
     }
 
-    bool OfferHref(const std::string& Folder, const std::string& Href, TFollow Follow)
+    bool OfferHref(const std::string& Folder, std::string_view Href, TFollow Follow)
     {
-        const std::optional<std::string> Name = ResolveEpubHref(Folder, Href);
+        const std::optional<std::string> Name = ResolveEpubHref(Folder, std::string(Href));
         return Name && OfferEntry(*Name, Follow);
     }
 

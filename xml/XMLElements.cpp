@@ -41,18 +41,17 @@ IXMLNode ChildElement(const IXMLNode& Parent, std::u16string_view Name)
     return Parent ? FirstNamed(Parent.ChildNodes(), Name) : IXMLNode();
 }
 
-std::vector<IXMLNode> ChildElements(const IXMLNode& Parent, std::u16string_view Name)
+void ForEachChildElement(const IXMLNode& Parent, std::u16string_view Name,
+                         const std::function<void(const IXMLNode&)>& Visit)
 {
-    std::vector<IXMLNode> Elements;
     if (!Parent)
-        return Elements;
+        return;
     const IXMLNodeList Children = Parent.ChildNodes();
     for (int Index = 0; Index < Children.Count(); ++Index) {
-        IXMLNode Child = Children.Get(Index);
+        const IXMLNode Child = Children.Get(Index);
         if (Child.NodeType() == ntElement && (Name.empty() || Child.NodeName() == Name))
-            Elements.push_back(std::move(Child));
+            Visit(Child);
     }
-    return Elements;
 }
 
 bool HasLocalName(const IXMLNode& Node, std::u16string_view Name)

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
-#include <vector>
 
 #include "xml/XMLDocument.h"
 
@@ -20,9 +20,11 @@ IXMLDocument ParseLenientXML(const uint8_t* Data, size_t Size);
 IXMLNode DocumentChildElement(const IXMLDocument& Document, std::u16string_view Name);
 // The first child element of Parent named exactly Name; none when Parent is none.
 IXMLNode ChildElement(const IXMLNode& Parent, std::u16string_view Name);
-// Every child element of Parent named exactly Name (with an empty Name,
-// every child element), in document order.
-std::vector<IXMLNode> ChildElements(const IXMLNode& Parent, std::u16string_view Name);
+// Visit(child) for every child element of Parent named exactly Name (with an
+// empty Name, every child element), in document order; nothing when Parent
+// is none.
+void ForEachChildElement(const IXMLNode& Parent, std::u16string_view Name,
+                         const std::function<void(const IXMLNode&)>& Visit);
 
 // Whether Node, an element or attribute, is named Name after its prefix,
 // whatever prefix a book chose.

@@ -455,27 +455,32 @@ TEST_F(EpubFallbacks, BooksWithoutAPackageOfferNothing)
 
 }
 
-// A package of N cover <meta> and N manifest items, each naming the other:
-// the search's allocations grow with N, not with N * N.
+// A package of N cover <meta> and N manifest items, each naming another, or
+// all naming one id that all items have: the search's allocations grow with
+// N, not with N * N.
 TEST(EpubFallbackWork, GrowsWithThePackageNotItsSquare)
 {
     counting::Install();
     TTempDir Dir;
-    const auto Allocations = [&Dir](int Count) {
+    int Books = 0;
+    const auto Allocations = [&](int Count, bool OneId) {
         std::string Metadata, Manifest;
         for (int Index = 0; Index < Count; ++Index) {
-            const std::string Id = "p" + std::to_string(Index);
+            const std::string Id = OneId ? "p" : "p" + std::to_string(Index);
             Metadata += "<meta name='cover' content='" + Id + "'/>";
-            Manifest += "<item id='" + Id + "' href='" + Id + ".xhtml' media-type='application/xhtml+xml'/>";
+            Manifest += "<item id='" + Id + "' href='p" + std::to_string(Index) +
+                        ".xhtml' media-type='application/xhtml+xml'/>";
         }
         const std::u16string Path =
-            Dir.Write(u"book" + std::u16string(1, u'0' + (Count & 7)) + u".epub", BuildEpub(Metadata, Manifest, {}));
+            Dir.Write(u"book" + std::u16string(1, char16_t(u'a' + Books++)) + u".epub", BuildEpub(Metadata, Manifest, {}));
         TZipFile Zip;
         Zip.Open(Path, zmRead);
         counting::Reset();
         OfferEpubFallbackCovers(Zip, [](const uint8_t*, size_t) { return false; });
         return counting::Counts().Allocations;
     };
-    const uint64_t Small = Allocations(1000), Large = Allocations(4000);
-    EXPECT_LT(Large, 6 * Small) << Small << " allocations for 1000, " << Large << " for 4000";
+    for (const bool OneId : {false, true}) {
+        const uint64_t Small = Allocations(1000, OneId), Large = Allocations(4000, OneId);
+        EXPECT_LT(Large, 6 * Small) << Small << " allocations for 1000, " << Large << " for 4000; one id: " << OneId;
+    }
 }
