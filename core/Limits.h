@@ -38,12 +38,15 @@ constexpr uint32_t FB2LaterEntryBytes = uint32_t{64} << 20;
 constexpr size_t FB2LaterEntries = 16;
 constexpr uint64_t FB2LaterSearchBytes = uint64_t{64} << 20;
 
-// EPUB: the container and package documents (many times the package of a
-// book of thousands of files); a cover page, parsed only under 1 MiB; a
-// fallback picture; what one fallback search reads in all and how many pages
-// and pictures it tries; the picture elements a cover page may show.
+// EPUB: the container, package and navigation documents (many times the
+// package of a book of thousands of files); a cover page, parsed only under
+// 1 MiB; an SVG document, which may carry its picture as base64 text (16 MiB
+// holds a 12 MiB picture, and its parse with the text's copies stays under
+// 80 MiB); a fallback picture; what one fallback search reads in all and how
+// many pages and pictures it tries; the picture elements a cover page may show.
 constexpr uint32_t EpubPackageBytes = uint32_t{32} << 20;
 constexpr uint32_t EpubPageBytes = (uint32_t{1} << 20) - 1;
+constexpr uint32_t EpubSvgBytes = uint32_t{16} << 20;
 constexpr uint32_t EpubPictureBytes = uint32_t{32} << 20;
 constexpr uint64_t EpubSearchBytes = uint64_t{128} << 20;
 constexpr size_t EpubTries = 32;

@@ -1,55 +1,99 @@
 #include "epub/CoverPage.h"
 
-#include <cstring>
+#include <string_view>
 
 #include "core/Limits.h"
-#include "xml/XmlElements.h"
+#include "platform/CodePages.h"
+#include "xml/XMLElements.h"
 
 namespace {
 
-bool InsideSvg(pugi::xml_node Node)
+constexpr const char* Blanks = " \t\r\n";
+
+std::string Narrow(const std::u16string& Text) { return platform::WideToMultiByte(platform::cpUtf8, Text); }
+
+bool InsideSvg(const IXMLNode& Node)
 {
-    for (Node = Node.parent(); Node; Node = Node.parent())
-        if (Node.type() == pugi::node_element && HasLocalName(Node, "svg"))
+    for (IXMLNode Parent = Node.ParentNode(); Parent; Parent = Parent.ParentNode())
+        if (HasLocalName(Parent, u"svg"))
             return true;
     return false;
 }
 
 // SVG 1.1 writes the link as xlink:href, SVG 2 as href; the prefix is
 // whatever the page declared.
-std::string SvgImageHref(const pugi::xml_node& Image)
+std::string SvgImageHref(const IXMLNode& Image)
 {
-    for (const pugi::xml_attribute& Attribute : Image.attributes())
-        if (std::strcmp(LocalName(Attribute.name()), "href") == 0 && std::strncmp(Attribute.name(), "xmlns", 5) != 0)
-            return Attribute.value();
+    const IXMLNodeList Attributes = Image.AttributeNodes();
+    for (int Index = 0; Index < Attributes.Count(); ++Index) {
+        const IXMLNode Attribute = Attributes.Get(Index);
+        if (HasLocalName(Attribute, u"href") && Attribute.NodeName().rfind(u"xmlns", 0) != 0)
+            return Narrow(Attribute.Text());
+    }
     return std::string();
 }
 
 }
 
-std::vector<std::string> PagePictureHrefs(const uint8_t* Data, size_t Size)
+TMarkup SniffMarkup(const uint8_t* Data, size_t Size)
 {
-    std::vector<std::string> Hrefs;
-    pugi::xml_document Page;
+    std::string_view Text(reinterpret_cast<const char*>(Data), Size);
+    if (Text.rfind("\xFF\xFE", 0) == 0 || Text.rfind("\xFE\xFF", 0) == 0)
+        return mkPage;
+    if (Text.rfind("\xEF\xBB\xBF", 0) == 0)
+        Text.remove_prefix(3);
+    for (;;) {
+        const size_t Start = Text.find_first_not_of(Blanks);
+        if (Start == std::string_view::npos || Text[Start] != '<')
+            return mkNone;
+        Text.remove_prefix(Start);
+        // End: where the '>' that closes the construct is.
+        size_t End;
+        if (Text.rfind("<?", 0) == 0) {
+            End = Text.find("?>", 2);
+            End = End == std::string_view::npos ? End : End + 1;
+        } else if (Text.rfind("<!--", 0) == 0) {
+            End = Text.find("-->", 4);
+            End = End == std::string_view::npos ? End : End + 2;
+        } else if (Text.rfind("<!", 0) == 0) {
+            // A document type declaration's internal subset holds '>' of its own.
+            const size_t Subset = Text.find_first_of("[>");
+            End = Subset != std::string_view::npos && Text[Subset] == '[' ? Text.find("]", Subset) : Subset;
+            End = End == std::string_view::npos ? End : Text.find('>', End);
+        } else {
+            const std::string_view Name = Text.substr(1, Text.find_first_of(" \t\r\n/>") - 1);
+            const size_t Colon = Name.rfind(':');
+            return Name.substr(Colon == std::string_view::npos ? 0 : Colon + 1) == "svg" ? mkSvg : mkPage;
+        }
+        if (End == std::string_view::npos)
+            return mkPage;
+        Text.remove_prefix(End + 1);
+    }
+}
+
+TPagePictures ReadPagePictures(const uint8_t* Data, size_t Size)
+{
+    TPagePictures Pictures;
     // No DTD is read: an XHTML entity such as &nbsp; stays as written
     // instead of failing the page.
-    if (!Page.load_buffer(Data, Size, pugi::parse_default, pugi::encoding_auto))
-        return Hrefs;
-    const pugi::xml_node Root = Page.document_element();
-    if (!Root || !(HasLocalName(Root, "html") || HasLocalName(Root, "svg")))
-        return Hrefs;
+    const IXMLDocument Page = ParseLenientXML(Data, Size);
+    const IXMLNode Root = Page ? Page->DocumentElement() : IXMLNode();
+    if (!Root || !(HasLocalName(Root, u"html") || HasLocalName(Root, u"svg")))
+        return Pictures;
+    Pictures.Kind = HasLocalName(Root, u"svg") ? pkSvg : pkHtml;
+    std::vector<std::string>& Hrefs = Pictures.Hrefs;
     // The element count bounds the ancestor checks of <image> too.
     size_t PictureElements = 0;
-    ForEachElement(Root, [&](const pugi::xml_node& Node) {
-        if (HasLocalName(Node, "img")) {
+    Root.ForEachElement([&](const IXMLNode& Node) {
+        if (HasLocalName(Node, u"img")) {
             ++PictureElements;
-            Hrefs.push_back(Node.attribute("src").value());
-        } else if (HasLocalName(Node, "image")) {
+            Hrefs.push_back(Narrow(Node.Attribute(u"src")));
+        } else if (HasLocalName(Node, u"image")) {
             ++PictureElements;
             if (InsideSvg(Node))
                 Hrefs.push_back(SvgImageHref(Node));
         }
         return PictureElements <= Limits::CoverPagePictures;
     });
-    return Hrefs;
+    return Pictures;
 }

@@ -1,16 +1,21 @@
 #include "epub/EpubCoverFallbacks.h"
 
+#include <iterator>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "core/Limits.h"
 #include "core/Strings.h"
 #include "epub/CoverPage.h"
+#include "epub/DataUri.h"
 #include "epub/EpubCover.h"
 #include "epub/EpubHref.h"
+#include "epub/EpubPackageIndex.h"
+#include "epub/NavLandmarks.h"
 #include "platform/CodePages.h"
-#include "xml/XMLNodeBudget.h"
-#include "xml/XmlElements.h"
+#include "xml/XMLElements.h"
 #include "zip/BoundedEntry.h"
 
 namespace {
@@ -18,23 +23,17 @@ namespace {
 std::u16string Wide(const std::string& Utf8) { return platform::MultiByteToWide(platform::cpUtf8, Utf8); }
 std::string Narrow(const std::u16string& Text) { return platform::WideToMultiByte(platform::cpUtf8, Text); }
 
-bool ContainsCover(const char* Text) { return AsciiLowerText(Text).find("cover") != std::string::npos; }
+// How far an entry is followed: a picture is offered as it is; an SVG
+// document stands for the largest raster picture it holds; a page for the
+// one picture it shows.
+enum TFollow { fwRaster, fwPicture, fwPage };
 
-// properties is a list of tokens separated by XML whitespace.
-bool HasToken(const std::string& List, const std::string& Token)
-{
-    static const char* const Blanks = " \t\r\n";
-    for (size_t Start = List.find_first_not_of(Blanks); Start != std::string::npos;
-         Start = List.find_first_not_of(Blanks, Start)) {
-        const size_t End = std::min(List.find_first_of(Blanks, Start), List.size());
-        if (List.compare(Start, End - Start, Token) == 0)
-            return true;
-        Start = End;
-    }
-    return false;
-}
-
-bool IsCoverMeta(const pugi::xml_node& Meta) { return SameTextAscii(Meta.attribute("name").value(), "cover"); }
+// A picture that a page or SVG document names: an entry, or a data: URI.
+struct TPictureRef {
+    bool Inline = false;
+    std::string Value;
+    bool operator==(const TPictureRef&) const = default;
+};
 
 class TFallbackSearch {
 public:
@@ -45,20 +44,25 @@ public:
         ReadEncryptedEntries();
         std::string PackagePath;
         {
-            pugi::xml_document Container;
-            if (!LoadEntry("META-INF/container.xml", Limits::EpubPackageBytes, Container))
-                return false;
-            PackagePath =
-                Container.child("container").child("rootfiles").child("rootfile").attribute("full-path").value();
+            const IXMLDocument Container = LoadEntry("META-INF/container.xml", Limits::EpubPackageBytes);
+            PackagePath = Narrow(
+                ChildElement(ChildElement(DocumentChildElement(Container, u"container"), u"rootfiles"), u"rootfile")
+                    .Attribute(u"full-path"));
         }
-        pugi::xml_document Document;
-        if (PackagePath.empty() || !LoadEntry(PackagePath, Limits::EpubPackageBytes, Document))
-            return false;
-        const pugi::xml_node Package = Document.child("package");
+        // The document's tree is gone before the first candidate is read.
+        TPackageIndex Package;
+        {
+            const IXMLDocument Document =
+                PackagePath.empty() ? nullptr : LoadEntry(PackagePath, Limits::EpubPackageBytes);
+            if (!Document)
+                return false;
+            Package = IndexPackage(DocumentChildElement(Document, u"package"));
+        }
         FFolder = EntryFolder(PackagePath);
-        SkipMetaChainEntry(Package);
-        return OfferCoverImageItems(Package) || OfferMetaHrefs(Package) || OfferCoverPages(Package) ||
-               OfferItemsNamedCover(Package);
+        NoteMetaChainEntry(Package);
+        return OfferSvgMetaChain(Package) || OfferCoverImageItems(Package) || OfferMetaHrefs(Package) ||
+               OfferCoverPages(Package) || OfferLandmarks(Package) || OfferItemsNamedCover(Package) ||
+               OfferFirstSpineItem(Package);
     }
 
 private:
@@ -67,133 +71,246 @@ private:
         return ReadBoundedEntry(FZip, Wide(Name), Limit, &FBudget);
     }
 
-    bool LoadEntry(const std::string& Name, uint32_t Limit, pugi::xml_document& Document)
+    IXMLDocument LoadEntry(const std::string& Name, uint32_t Limit)
     {
         const std::optional<TBytes> Bytes = Read(Name, Limit);
-        const auto* Text = reinterpret_cast<const char*>(Bytes ? Bytes->data() : nullptr);
-        return Bytes && WithinNodeBudget(CountNodesAtMost(Text, Bytes->size())) &&
-               Document.load_buffer(Text, Bytes->size(), pugi::parse_default, pugi::encoding_auto);
+        return Bytes ? ParseLenientXML(Bytes->data(), Bytes->size()) : nullptr;
     }
 
-    // Pages and pictures: each counts, whether it is read or not.
+    // Pages, pictures and the navigation document: each counts, whether it
+    // is read or not.
     bool MayTry() { return FTries++ < Limits::EpubTries; }
 
     // encryption.xml names the entries it covers by URIs relative to the
     // archive's root, in <CipherReference URI="...">.
     void ReadEncryptedEntries()
     {
-        pugi::xml_document Encryption;
-        if (!LoadEntry("META-INF/encryption.xml", Limits::EpubPackageBytes, Encryption))
+        const IXMLDocument Encryption = LoadEntry("META-INF/encryption.xml", Limits::EpubPackageBytes);
+        if (!Encryption)
             return;
-        ForEachElement(Encryption.document_element(), [this](const pugi::xml_node& Node) {
-            if (HasLocalName(Node, "CipherReference"))
-                if (const std::optional<std::string> Name = ResolveEpubHref("", Node.attribute("URI").value()))
+        Encryption->DocumentElement().ForEachElement([this](const IXMLNode& Node) {
+            if (HasLocalName(Node, u"CipherReference"))
+                if (const std::optional<std::string> Name = ResolveEpubHref("", Narrow(Node.Attribute(u"URI"))))
                     FEncrypted.insert(*Name);
             return true;
         });
     }
 
-    // The last <meta name="cover"> and the last manifest item of its id name
-    // the entry that failed already.
-    void SkipMetaChainEntry(const pugi::xml_node& Package)
+    // The last <meta name="cover"> and the last manifest child of its id:
+    // the entry that the main path offered already.
+    // Its position in Items, or none.
+    std::optional<uint32_t> MetaChainItem(const TPackageIndex& Package) const
     {
-        std::string Id;
-        for (const pugi::xml_node& Meta : Package.child("metadata").children("meta"))
-            if (IsCoverMeta(Meta))
-                Id = Meta.attribute("content").value();
-        if (Id.empty())
-            return;
-        std::string Href;
-        for (const pugi::xml_node& Item : Package.child("manifest").children())
-            if (Id == Item.attribute("id").value())
-                Href = Item.attribute("href").value();
-        if (!Href.empty())
-            FOffered.insert(Narrow(ResolveCoverEntryName(Wide(FFolder), Wide(Href))));
+        const size_t Metas = Package.CoverMetas.Count();
+        if (Metas == 0 || Package.CoverMetas[Metas - 1].empty())
+            return std::nullopt;
+        const auto [First, End] = Package.WithId(Package.CoverMetas[Metas - 1]);
+        return First == End ? std::nullopt : std::optional<uint32_t>(*std::prev(End));
     }
 
-    bool OfferCoverImageItems(const pugi::xml_node& Package)
+    void NoteMetaChainEntry(const TPackageIndex& Package)
     {
-        for (const pugi::xml_node& Item : Package.child("manifest").children("item"))
-            if (HasToken(Item.attribute("properties").value(), "cover-image") &&
-                OfferHref(FFolder, Item.attribute("href").value()))
+        const std::optional<uint32_t> Item = MetaChainItem(Package);
+        if (Item && !Package.Hrefs[*Item].empty())
+            FMetaChainEntry = Narrow(ResolveCoverEntryName(Wide(FFolder), Wide(std::string(Package.Hrefs[*Item]))));
+    }
+
+    // The marked cover is an SVG document that frames a raster picture.
+    bool OfferSvgMetaChain(const TPackageIndex& Package)
+    {
+        const std::optional<uint32_t> Item = MetaChainItem(Package);
+        return Item && Package.Items[*Item].IsSvg && OfferHref(FFolder, Package.Hrefs[*Item], fwPicture);
+    }
+
+    bool OfferCoverImageItems(const TPackageIndex& Package)
+    {
+        for (size_t Position = 0; Position < Package.Items.size(); ++Position)
+            if (Package.Items[Position].IsItem && Package.Items[Position].CoverImage &&
+                OfferHref(FFolder, Package.Hrefs[Position], fwPicture))
                 return true;
         return false;
     }
 
-    bool OfferMetaHrefs(const pugi::xml_node& Package)
+    bool OfferMetaHrefs(const TPackageIndex& Package)
     {
-        for (const pugi::xml_node& Meta : Package.child("metadata").children("meta"))
-            if (IsCoverMeta(Meta) && OfferHref(FFolder, Meta.attribute("content").value()))
+        for (size_t Index = 0; Index < Package.CoverMetas.Count(); ++Index)
+            if (OfferHref(FFolder, Package.CoverMetas[Index], fwPicture))
                 return true;
         return false;
     }
 
-    bool OfferCoverPages(const pugi::xml_node& Package)
+    bool OfferCoverPages(const TPackageIndex& Package)
     {
-        for (const pugi::xml_node& Meta : Package.child("metadata").children("meta")) {
-            if (!IsCoverMeta(Meta))
+        // Many <meta> may name one id of many items: each id's items are
+        // followed once.
+        std::vector<bool> Followed(Package.Items.size());
+        for (size_t Index = 0; Index < Package.CoverMetas.Count(); ++Index) {
+            const std::string_view Id = Package.CoverMetas[Index];
+            const auto [First, End] = Package.WithId(Id);
+            if (Id.empty() || First == End || Followed[*First])
                 continue;
-            const std::string Id = Meta.attribute("content").value();
-            for (const pugi::xml_node& Item : Package.child("manifest").children("item"))
-                if (!Id.empty() && Id == Item.attribute("id").value() && OfferPage(Item.attribute("href").value()))
+            for (auto It = First; It != End; ++It) {
+                Followed[*It] = true;
+                if (Package.Items[*It].IsItem && OfferHref(FFolder, Package.Hrefs[*It], fwPage))
                     return true;
+            }
         }
-        for (const pugi::xml_node& Reference : Package.child("guide").children("reference"))
-            if (SameTextAscii(Reference.attribute("type").value(), "cover") &&
-                OfferPage(Reference.attribute("href").value()))
+        for (const std::string& Href : Package.GuideCovers)
+            if (OfferHref(FFolder, Href, fwPage))
                 return true;
         return false;
     }
 
-    bool OfferItemsNamedCover(const pugi::xml_node& Package)
+    // The navigation document's landmarks: EPUB 3's guide.
+    bool OfferLandmarks(const TPackageIndex& Package)
     {
-        for (const pugi::xml_node& Item : Package.child("manifest").children("item"))
-            if (AsciiLowerText(Item.attribute("media-type").value()).rfind("image/", 0) == 0 &&
-                (ContainsCover(Item.attribute("id").value()) || ContainsCover(Item.attribute("href").value())) &&
-                OfferHref(FFolder, Item.attribute("href").value()))
-                return true;
-        return false;
-    }
-
-    // A page counts when every picture it shows is the same entry.
-    bool OfferPage(const std::string& Href)
-    {
-        const std::optional<std::string> Page = ResolveEpubHref(FFolder, Href);
-        if (!Page || FEncrypted.count(*Page) || !FPages.insert(*Page).second || !MayTry())
-            return false;
-        const std::optional<TBytes> Bytes = Read(*Page, Limits::EpubPageBytes);
-        if (!Bytes)
-            return false;
-        std::set<std::string> Pictures;
-        for (const std::string& Picture : PagePictureHrefs(Bytes->data(), Bytes->size())) {
-            const std::optional<std::string> Name = ResolveEpubHref(EntryFolder(*Page), Picture);
-            if (!Name)
+        for (size_t Position = 0; Position < Package.Items.size(); ++Position) {
+            if (!Package.Items[Position].IsItem || !Package.Items[Position].Nav)
+                continue;
+            const std::optional<std::string> Nav = ResolveEpubHref(FFolder, std::string(Package.Hrefs[Position]));
+            if (!Nav || FEncrypted.count(*Nav) || !MayTry())
                 return false;
-            Pictures.insert(*Name);
+            const std::optional<TBytes> Bytes = Read(*Nav, Limits::EpubPackageBytes);
+            if (!Bytes)
+                return false;
+            for (const std::string& Href : LandmarkCoverHrefs(Bytes->data(), Bytes->size())) {
+                FLandmarked = true;
+                if (OfferHref(EntryFolder(*Nav), Href, fwPage))
+                    return true;
+            }
+            return false;
         }
-        return Pictures.size() == 1 && OfferEntry(*Pictures.begin());
+        return false;
     }
 
-    bool OfferHref(const std::string& Folder, const std::string& Href)
+    bool OfferItemsNamedCover(const TPackageIndex& Package)
     {
-        const std::optional<std::string> Name = ResolveEpubHref(Folder, Href);
-        return Name && OfferEntry(*Name);
+        for (size_t Position = 0; Position < Package.Items.size(); ++Position) {
+            const TManifestItem& Item = Package.Items[Position];
+            if (Item.IsItem && Item.IsImage && Item.NamedCover && OfferHref(FFolder, Package.Hrefs[Position], fwPicture))
+                return true;
+        }
+        return false;
     }
 
-    bool OfferEntry(const std::string& Name)
+    // Only a book that marks no cover at all shows its first page instead:
+    // a mark that failed says the first page is something else.
+    bool OfferFirstSpineItem(const TPackageIndex& Package)
     {
-        if (!FOffered.insert(Name).second || FEncrypted.count(Name) || !MayTry())
+        if (Package.CoverMetas.Count() > 0 || !Package.GuideCovers.empty() || FLandmarked)
+            return false;
+        for (const TManifestItem& Item : Package.Items)
+            if (Item.IsItem && Item.CoverImage)
+                return false;
+        if (Package.FirstSpineId.empty())
+            return false;
+        const auto [First, End] = Package.WithId(Package.FirstSpineId);
+        for (auto It = First; It != End; ++It)
+            if (Package.Items[*It].IsItem)
+                return OfferHref(FFolder, Package.Hrefs[*It], fwPage);
+        return false;
+    }
+
+    bool OfferHref(const std::string& Folder, std::string_view Href, TFollow Follow)
+    {
+        const std::optional<std::string> Name = ResolveEpubHref(Folder, std::string(Href));
+        return Name && OfferEntry(*Name, Follow);
+    }
+
+    // Each entry is read once, whatever names it; markup is never offered
+    // as a picture.
+    bool OfferEntry(const std::string& Name, TFollow Follow)
+    {
+        if (FEncrypted.count(Name) || !FSeen.insert(Name).second || !MayTry())
             return false;
         const std::optional<TBytes> Bytes = Read(Name, Limits::EpubPictureBytes);
+        if (!Bytes)
+            return false;
+        const TMarkup Markup = SniffMarkup(Bytes->data(), Bytes->size());
+        if (Markup == mkNone)
+            return Name != FMetaChainEntry && FTake(Bytes->data(), Bytes->size());
+        // An SVG document may carry its picture inside it; a page only names its own.
+        if (Follow == fwRaster || Bytes->size() > (Markup == mkSvg ? Limits::EpubSvgBytes : Limits::EpubPageBytes))
+            return false;
+        const TPagePictures Page = ReadPagePictures(Bytes->data(), Bytes->size());
+        if (Page.Kind == pkSvg)
+            return OfferLargestRaster(EntryFolder(Name), Page.Hrefs);
+        return Page.Kind == pkHtml && Follow == fwPage && OfferOnePicture(EntryFolder(Name), Page.Hrefs);
+    }
+
+    // A page counts when every picture it shows is the same one.
+    bool OfferOnePicture(const std::string& Folder, const std::vector<std::string>& Hrefs)
+    {
+        std::optional<TPictureRef> Only;
+        for (const std::string& Href : Hrefs) {
+            const std::optional<TPictureRef> Picture = Resolve(Folder, Href);
+            if (!Picture || (Only && !(*Only == *Picture)))
+                return false;
+            Only = Picture;
+        }
+        return Only && OfferPicture(*Only, fwPicture);
+    }
+
+    // The vector parts of an SVG document are not drawn; it stands for its
+    // largest raster picture, by bytes: a frame's photo outweighs its
+    // ornaments, and the size is known without reading a byte of either
+    // (the archive's directory states an entry's, a data: URI's length gives
+    // its own). The first of equal sizes wins.
+    bool OfferLargestRaster(const std::string& Folder, const std::vector<std::string>& Hrefs)
+    {
+        std::optional<TPictureRef> Largest;
+        uint64_t LargestBytes = 0;
+        for (const std::string& Href : Hrefs) {
+            const std::optional<TPictureRef> Picture = Resolve(Folder, Href);
+            const uint64_t Bytes = Picture ? PictureBytes(*Picture) : 0;
+            if (Bytes > LargestBytes) {
+                Largest = Picture;
+                LargestBytes = Bytes;
+            }
+        }
+        return Largest && OfferPicture(*Largest, fwRaster);
+    }
+
+    std::optional<TPictureRef> Resolve(const std::string& Folder, const std::string& Href) const
+    {
+        if (IsDataUri(Href))
+            return TPictureRef{true, Href};
+        const std::optional<std::string> Name = ResolveEpubHref(Folder, Href);
+        return Name ? std::optional<TPictureRef>(TPictureRef{false, *Name}) : std::nullopt;
+    }
+
+    // 0 for an entry the archive lacks or may not be read.
+    uint64_t PictureBytes(const TPictureRef& Picture)
+    {
+        if (Picture.Inline)
+            return DataUriBytes(Picture.Value);
+        if (FEntryBytes.empty())
+            for (int Index = 0; Index < FZip.FileCount(); ++Index)
+                FEntryBytes.emplace(Narrow(DecodeZipName(FZip.FileInfo(Index))), FZip.FileInfo(Index).UncompressedSize);
+        const auto Found = FEntryBytes.find(Picture.Value);
+        return Found == FEntryBytes.end() || FEncrypted.count(Picture.Value) ? 0 : Found->second;
+    }
+
+    bool OfferPicture(const TPictureRef& Picture, TFollow Follow)
+    {
+        if (!Picture.Inline)
+            return OfferEntry(Picture.Value, Follow);
+        if (!MayTry())
+            return false;
+        const std::optional<TBytes> Bytes = DecodeDataUri(Picture.Value, Limits::EpubPictureBytes);
         return Bytes && FTake(Bytes->data(), Bytes->size());
     }
 
     TZipFile& FZip;
     const TCoverCandidateTaker& FTake;
     std::string FFolder;
+    std::string FMetaChainEntry;
     std::set<std::string> FEncrypted;
-    std::set<std::string> FOffered;
-    std::set<std::string> FPages;
+    std::set<std::string> FSeen;
+    // Entry names (UTF-8) and stated sizes, the first of a name; made when an
+    // SVG document first asks.
+    std::unordered_map<std::string, uint64_t> FEntryBytes;
+    bool FLandmarked = false;
     TReadBudget FBudget{Limits::EpubSearchBytes};
     size_t FTries = 0;
 };

@@ -1,14 +1,16 @@
 // The EPUB cover fallbacks over an archive made of the fuzzer's bytes, every
-// candidate refused so that all rules run; and the page and href readers on
-// the bytes themselves.
+// candidate refused so that all rules run; and the page, SVG, navigation
+// document, data: URI and href readers on the bytes themselves.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "core/MemoryStream.h"
 #include "epub/CoverPage.h"
+#include "epub/DataUri.h"
 #include "epub/EpubCoverFallbacks.h"
 #include "epub/EpubHref.h"
+#include "epub/NavLandmarks.h"
 #include "zip/ZipFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
@@ -22,8 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         // A damaged archive is refused with an exception; only crashes,
         // hangs and leaks are findings.
     }
-    PagePictureHrefs(Data, Size);
+    SniffMarkup(Data, Size);
+    ReadPagePictures(Data, Size);
+    LandmarkCoverHrefs(Data, Size);
     const std::string Text(reinterpret_cast<const char*>(Data), Size);
     ResolveEpubHref("OEBPS/text/", Text);
+    DecodeDataUri(Text, Size);
     return 0;
 }

@@ -16,6 +16,9 @@ namespace {
 constexpr unsigned ParseFlags = pugi::parse_cdata | pugi::parse_wconv_attribute | pugi::parse_eol |
                                 pugi::parse_doctype | pugi::parse_pi | pugi::parse_comments |
                                 pugi::parse_declaration;
+// pugixml expands the predefined entities and character references itself
+// and keeps any other reference as written.
+constexpr unsigned LenientFlags = ParseFlags | pugi::parse_escapes;
 
 }
 
@@ -37,18 +40,21 @@ void TXMLDocument::Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding)
 {
     Clear();
     const size_t Size = Buffer.Size();
+    const bool Lenient = (FOptions & doLenient) != 0;
     if (!WithinNodeBudget(CountNodesAtMost(Buffer.Data(), Size)))
         throw EDOMParseError("Document holds more nodes than it may");
     // The parser owns the block from here on, also when it fails, and parses
     // it in place unless it has to convert its encoding.
     const pugi::xml_parse_result Result =
-        FDocument.load_buffer_inplace_own(Size ? Buffer.Release() : nullptr, Size, ParseFlags, Encoding);
+        FDocument.load_buffer_inplace_own(Size ? Buffer.Release() : nullptr, Size, Lenient ? LenientFlags : ParseFlags,
+                                          Encoding);
     if (!Result) {
         FDocument.reset();
         throw EDOMParseError(std::string(Result.description()) + " at offset " + std::to_string(Result.offset));
     }
     try {
-        CompleteParsedDocument(FDocument);
+        if (!Lenient)
+            CompleteParsedDocument(FDocument);
     } catch (...) {
         FDocument.reset();
         throw;

@@ -19,6 +19,10 @@ enum TXMLDocOption : unsigned {
     doAttrNull = 1u << 1,
     doAutoPrefix = 1u << 2,
     doNamespaceDecl = 1u << 3,
+    // Parses as the pages of a book need: references to entities no DTD
+    // declares (an XHTML &nbsp;) stay as written, and names, prefixes and
+    // top-level nodes are not checked, so that a page a browser shows is read.
+    doLenient = 1u << 4,
 };
 using TXMLDocOptions = unsigned;
 constexpr TXMLDocOptions DefaultXMLDocOptions = doNodeAutoCreate | doAttrNull | doAutoPrefix | doNamespaceDecl;

@@ -7,6 +7,7 @@
 
 #include "core/Strings.h"
 #include "xml/XMLDocument.h"
+#include "xml/XMLTreeWalk.h"
 #include "xml/XMLWellFormed.h"
 #include "platform/CodePages.h"
 
@@ -139,6 +140,28 @@ IXMLNodeList IXMLNode::ChildNodes() const
     if (NodeType() == ntElement)
         return IXMLNodeList(FOwner, IXMLNodeList::lkChildren, FNode);
     return IXMLNodeList(FOwner, IXMLNodeList::lkChildren, pugi::xml_node());
+}
+
+IXMLNode IXMLNode::ParentNode() const
+{
+    if (!FOwner || FAttribute)
+        return FOwner ? IXMLNode(FOwner, FNode) : IXMLNode();
+    const pugi::xml_node Parent = FNode.parent();
+    if (!Parent || Parent.type() == pugi::node_document)
+        return IXMLNode();
+    return IXMLNode(FOwner, Parent);
+}
+
+bool IXMLNode::ForEachElement(const std::function<bool(const IXMLNode&)>& Visit) const
+{
+    if (!FOwner || FAttribute)
+        return true;
+    if (FNode.type() == pugi::node_element && !Visit(*this))
+        return false;
+    return WalkDescendants(
+        FNode,
+        [&](pugi::xml_node Node) { return Node.type() != pugi::node_element || Visit(IXMLNode(FOwner, Node)); },
+        [](pugi::xml_node) {});
 }
 
 IXMLNodeList IXMLNode::AttributeNodes() const

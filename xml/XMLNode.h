@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,13 @@ public:
     std::u16string NamespaceURI() const;
 
     IXMLNodeList ChildNodes() const;
+    // The element that holds this node (of an attribute, its element); none
+    // for the document's top-level nodes.
+    IXMLNode ParentNode() const;
+    // Visit(element) for this node when it is an element and for every
+    // element below it, in document order, until Visit returns false; says
+    // whether the walk went to its end.
+    bool ForEachElement(const std::function<bool(const IXMLNode&)>& Visit) const;
     // Namespace declarations included, in document order.
     IXMLNodeList AttributeNodes() const;
     // The value of the attribute with this qualified name; empty when missing.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "xml/XMLDocument.h"
+#include "xml/XMLTreeWalk.h"
 
 namespace {
 
@@ -153,27 +154,16 @@ public:
     void Run()
     {
         CheckTopLevel();
-        pugi::xml_node Node = FDocument.first_child();
-        while (Node) {
-            Enter(Node);
-            if (Node.type() == pugi::node_element && Node.first_child()) {
-                Node = Node.first_child();
-                continue;
-            }
-            for (;;) {
+        WalkDescendants(
+            FDocument,
+            [this](pugi::xml_node Node) {
+                Enter(Node);
+                return true;
+            },
+            [this](pugi::xml_node Node) {
                 if (Node.type() == pugi::node_element)
                     Leave();
-                if (Node.next_sibling()) {
-                    Node = Node.next_sibling();
-                    break;
-                }
-                Node = Node.parent();
-                if (Node == FDocument) {
-                    Node = pugi::xml_node();
-                    break;
-                }
-            }
-        }
+            });
     }
 
 private:

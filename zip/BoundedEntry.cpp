@@ -22,11 +22,15 @@ std::optional<TBytes> ReadBoundedEntry(TZipFile& Zip, const std::u16string& Name
         TZipHeader LocalHeader;
         const std::unique_ptr<TStream> Entry = Zip.Read(Name, LocalHeader);
         // The stated size is a hint only: the bytes grow chunk by chunk and
-        // one byte beyond the limit ends the read.
+        // one byte beyond the limit ends the read. The byte after the stated
+        // size is reserved too, so that the read that finds the end does not
+        // double a block that was just right.
         TBytes Bytes;
-        Bytes.reserve(static_cast<size_t>(Zip.FileInfo(Index).UncompressedSize));
+        Bytes.reserve(static_cast<size_t>(Zip.FileInfo(Index).UncompressedSize) + 1);
         for (;;) {
-            const int64_t Room = std::min<int64_t>(ChunkSize, int64_t{Limit} + 1 - static_cast<int64_t>(Bytes.size()));
+            int64_t Room = std::min<int64_t>(ChunkSize, int64_t{Limit} + 1 - static_cast<int64_t>(Bytes.size()));
+            if (Bytes.capacity() > Bytes.size())
+                Room = std::min<int64_t>(Room, static_cast<int64_t>(Bytes.capacity() - Bytes.size()));
             const size_t Before = Bytes.size();
             Bytes.resize(Before + static_cast<size_t>(Room));
             const int64_t Got = ReadUpTo(*Entry, Bytes.data() + Before, Room);

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "epub/CoverPage.h"
 #include "epub/EpubCoverFallbacks.h"
 #include "epub/EpubHref.h"
+#include "tests/support/CountingAllocator.h"
 #include "tests/support/EpubBuilder.h"
+#include "tests/support/Fb2Builder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipWriter.h"
 
@@ -70,7 +74,7 @@ TEST(CoverPage, PicturesInDocumentOrder)
     };
     for (const auto& Case : Cases) {
         const std::string Page = Case.Page;
-        EXPECT_EQ(PagePictureHrefs(reinterpret_cast<const uint8_t*>(Page.data()), Page.size()), Case.Hrefs) << Page;
+        EXPECT_EQ(ReadPagePictures(reinterpret_cast<const uint8_t*>(Page.data()), Page.size()).Hrefs, Case.Hrefs) << Page;
     }
 }
 
@@ -80,7 +84,7 @@ TEST(CoverPage, ManyPicturesEndTheWalk)
     for (int Index = 0; Index < 1000; ++Index)
         Page += "<img src='p" + std::to_string(Index) + ".jpg'/>";
     Page += "</body></html>";
-    EXPECT_EQ(PagePictureHrefs(reinterpret_cast<const uint8_t*>(Page.data()), Page.size()).size(), 17u);
+    EXPECT_EQ(ReadPagePictures(reinterpret_cast<const uint8_t*>(Page.data()), Page.size()).Hrefs.size(), 17u);
 }
 
 // A book's candidates as texts: every entry offered in order, and the one
@@ -186,7 +190,7 @@ TEST_F(EpubFallbacks, EachRuleFindsItsCover)
          {"GOOD-id"}},
         {"no rule applies",
          "<meta name='author' content='images/a.jpg'/>",
-         "<item id='text' href='images/a.jpg' media-type='image/jpeg'/>",
+         "<item id='pic' href='images/a.jpg' media-type='image/jpeg'/>",
          {{"OEBPS/images/a.jpg", "GOOD-a"}},
          "<reference type='toc' href='images/a.jpg'/>",
          {}},
@@ -202,6 +206,181 @@ TEST_F(EpubFallbacks, EachRuleFindsItsCover)
         EXPECT_EQ(Result.Offered, Case.Offered) << Case.What;
         EXPECT_EQ(Result.Taken, !Case.Offered.empty()) << Case.What;
     }
+}
+
+std::string Svg(const std::string& Body)
+{
+    return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink'>" + Body + "</svg>";
+}
+
+std::string Html(const std::string& Body)
+{
+    return "<html xmlns='http://www.w3.org/1999/xhtml' xmlns:epub='http://www.idpf.org/2007/ops'><body>" + Body +
+           "</body></html>";
+}
+
+std::string DataUri(const std::string& Bytes) { return "data:image/jpeg;base64," + EncodeBase64(Bytes); }
+
+// The package's spine starts with the item of id "text".
+TEST_F(EpubFallbacks, SvgCoversLandmarksAndTheFirstPage)
+{
+    const std::string Nav = "<item id='nav' href='nav.xhtml' media-type='application/xhtml+xml' properties='nav'/>";
+    const auto Landmarks = [](const std::string& Links) {
+        return Html("<nav epub:type='toc'><ol><li><a epub:type='cover' href='text/toc-cover.xhtml'/></li></ol></nav>"
+                    "<nav epub:type='landmarks'><ol><li><a epub:type='bodymatter' href='text/one.xhtml'/></li>" +
+                    Links + "</ol></nav>");
+    };
+    const std::string CoverPage = Html("<img src='../images/c.jpg'/>");
+    const TRuleCase Cases[] = {
+        {"marked cover that is an SVG: its largest picture, by bytes",
+         "<meta name='cover' content='c'/>",
+         "<item id='c' href='images/cover.svg' media-type='image/svg+xml'/>",
+         {{"OEBPS/images/cover.svg",
+           Svg("<image href='small.png'/><path d='M0 0'/><image xlink:href='../pics/big%20one.jpg'/>")},
+          {"OEBPS/images/small.png", "GOOD-small"},
+          {"OEBPS/pics/big one.jpg", "GOOD-big, the photo"}},
+         "",
+         {"GOOD-big, the photo"}},
+        {"cover-image item that is an SVG carrying its picture",
+         "",
+         "<item id='c' href='cover.svg' media-type='image/svg+xml' properties='cover-image'/>",
+         {{"OEBPS/cover.svg",
+           Svg("<image href='tiny.jpg'/><image xlink:href='" + DataUri("GOOD-inline, many bytes") + "'/>")},
+          {"OEBPS/tiny.jpg", "GOOD-tiny"}},
+         "",
+         {"GOOD-inline, many bytes"}},
+        {"SVG cover page in the guide with two pictures",
+         "",
+         "",
+         {{"OEBPS/cover.svg", Svg("<image href='a.jpg'/><image href='b.jpg'/>")},
+          {"OEBPS/a.jpg", "GOOD-a"},
+          {"OEBPS/b.jpg", "GOOD-b, larger"}},
+         "<reference type='cover' href='cover.svg'/>",
+         {"GOOD-b, larger"}},
+        {"cover page showing an SVG picture",
+         "",
+         "",
+         {{"OEBPS/p.xhtml", Html("<img src='c.svg'/>")},
+          {"OEBPS/c.svg", Svg("<image href='c.png'/>")},
+          {"OEBPS/c.png", "GOOD-c"}},
+         "<reference type='cover' href='p.xhtml'/>",
+         {"GOOD-c"}},
+        {"SVG without a raster picture",
+         "",
+         "<item id='c' href='cover.svg' media-type='image/svg+xml' properties='cover-image'/>",
+         {{"OEBPS/cover.svg", Svg("<path d='M0 0 L10 10'/><text>Title</text>")}},
+         "",
+         {}},
+        {"SVG pictures outside the book",
+         "",
+         "<item id='c' href='cover.svg' media-type='image/svg+xml' properties='cover-image'/>",
+         {{"OEBPS/cover.svg", Svg("<image href='http://example.com/c.jpg'/><image href='../../gone.jpg'/>")}},
+         "",
+         {}},
+        {"data: URI with damaged base64",
+         "",
+         "<item id='c' href='cover.svg' media-type='image/svg+xml' properties='cover-image'/>",
+         {{"OEBPS/cover.svg", Svg("<image href='data:image/jpeg;base64,R09P!RC1k'/>")}},
+         "",
+         {}},
+        {"an SVG picture is not followed into another SVG",
+         "",
+         "<item id='c' href='a.svg' media-type='image/svg+xml' properties='cover-image'/>",
+         {{"OEBPS/a.svg", Svg("<image href='b.svg'/>")},
+          {"OEBPS/b.svg", Svg("<image href='c.jpg'/>")},
+          {"OEBPS/c.jpg", "GOOD-c"}},
+         "",
+         {}},
+        {"landmarks link to a cover page",
+         "",
+         Nav,
+         {{"OEBPS/nav.xhtml", Landmarks("<li><a epub:type='cover' href='text/cover.xhtml#c'/></li>")},
+          {"OEBPS/text/cover.xhtml", CoverPage},
+          {"OEBPS/images/c.jpg", "GOOD-landmark"}},
+         "",
+         {"GOOD-landmark"}},
+        {"landmarks link to a picture, under another prefix",
+         "",
+         "<item id='nav' href='toc/nav.xhtml' media-type='application/xhtml+xml' properties='nav'/>",
+         {{"OEBPS/toc/nav.xhtml", "<html xmlns:o='http://www.idpf.org/2007/ops'><body><nav o:type='landmarks'>"
+                                  "<a o:type='frontmatter cover' href='../images/c.jpg'/></nav></body></html>"},
+          {"OEBPS/images/c.jpg", "GOOD-direct"}},
+         "",
+         {"GOOD-direct"}},
+        {"landmarks link to a missing page",
+         "",
+         Nav,
+         {{"OEBPS/nav.xhtml", Landmarks("<li><a epub:type='cover' href='text/gone.xhtml'/></li>")},
+          {"OEBPS/text/toc-cover.xhtml", CoverPage},
+          {"OEBPS/images/c.jpg", "GOOD-c"}},
+         "",
+         {}},
+        {"a cover link outside the landmarks, or typed without a prefix",
+         "",
+         Nav,
+         {{"OEBPS/nav.xhtml", Landmarks("<li><a type='cover' href='text/cover.xhtml'/></li>")},
+          {"OEBPS/text/toc-cover.xhtml", CoverPage},
+          {"OEBPS/text/cover.xhtml", CoverPage},
+          {"OEBPS/images/c.jpg", "GOOD-c"}},
+         "",
+         {}},
+        {"unmarked first spine item that is a picture",
+         "",
+         "<item id='text' href='images/first.jpg' media-type='image/jpeg'/>",
+         {{"OEBPS/images/first.jpg", "GOOD-first"}},
+         "",
+         {"GOOD-first"}},
+        {"unmarked first page showing one picture",
+         "",
+         "<item id='text' href='text/p1.xhtml' media-type='application/xhtml+xml'/>",
+         {{"OEBPS/text/p1.xhtml", Html("<p>&nbsp;</p><div><img src='../images/p.jpg'/></div>")},
+          {"OEBPS/images/p.jpg", "GOOD-page"}},
+         "",
+         {"GOOD-page"}},
+        {"unmarked first page showing one SVG picture carried inline",
+         "",
+         "<item id='text' href='p1.xhtml' media-type='application/xhtml+xml'/>",
+         {{"OEBPS/p1.xhtml", Html("<svg xmlns='http://www.w3.org/2000/svg'><image href='" + DataUri("GOOD-inline") +
+                                  "'/></svg>")}},
+         "",
+         {"GOOD-inline"}},
+        {"unmarked first page showing two pictures",
+         "",
+         "<item id='text' href='p1.xhtml' media-type='application/xhtml+xml'/>",
+         {{"OEBPS/p1.xhtml", Html("<img src='a.jpg'/><img src='b.jpg'/>")},
+          {"OEBPS/a.jpg", "GOOD-a"},
+          {"OEBPS/b.jpg", "GOOD-b"}},
+         "",
+         {}},
+        {"a mark that fails keeps the first page out",
+         "<meta name='cover' content='gone'/>",
+         "<item id='text' href='images/first.jpg' media-type='image/jpeg'/>",
+         {{"OEBPS/images/first.jpg", "GOOD-first"}},
+         "",
+         {}},
+    };
+    for (const TRuleCase& Case : Cases) {
+        const TOffers Result = Offers(Case.Metadata, Case.Manifest, Case.Entries, Case.Guide);
+        EXPECT_EQ(Result.Offered, Case.Offered) << Case.What;
+        EXPECT_EQ(Result.Taken, !Case.Offered.empty()) << Case.What;
+    }
+}
+
+TEST_F(EpubFallbacks, NewRulesComeAfterTheMarks)
+{
+    const TOffers Result =
+        Offers("", "<item id='text' href='first.jpg' media-type='image/jpeg'/>"
+                   "<item id='nav' href='nav.xhtml' media-type='application/xhtml+xml' properties='nav'/>"
+                   "<item id='named' href='the-cover.jpg' media-type='image/jpeg'/>",
+               {{"OEBPS/nav.xhtml", Html("<nav epub:type='landmarks'><a epub:type='cover' href='land.jpg'/></nav>")},
+                {"OEBPS/guide.xhtml", Html("<img src='guide.jpg'/>")},
+                {"OEBPS/guide.jpg", "BAD-guide"},
+                {"OEBPS/land.jpg", "BAD-landmark"},
+                {"OEBPS/the-cover.jpg", "BAD-named"},
+                {"OEBPS/first.jpg", "GOOD-first"}},
+               "<reference type='cover' href='guide.xhtml'/>");
+    // A landmark or guide reference marks a cover: the first page is not tried.
+    EXPECT_EQ(Result.Offered, (std::vector<std::string>{"BAD-guide", "BAD-landmark", "BAD-named"}));
 }
 
 TEST_F(EpubFallbacks, RulesInOrderUntilOneDecodes)
@@ -247,15 +426,20 @@ TEST_F(EpubFallbacks, EncryptedEntriesAreSkipped)
     EXPECT_EQ(Result.Offered, std::vector<std::string>{"GOOD-plain"});
 }
 
-TEST_F(EpubFallbacks, PagesAreParsedOnlyUnderOneMiB)
+TEST_F(EpubFallbacks, PagesAreParsedOnlyUnderOneMiBAndSvgUpTo16)
 {
-    const auto PageOfSize = [](size_t Size) {
-        const std::string Head = "<html><body><img src='c.jpg'/>", Tail = "</body></html>";
+    const auto OfSize = [](const std::string& Head, size_t Size, const std::string& Tail) {
         return Head + std::string(Size - Head.size() - Tail.size(), ' ') + Tail;
     };
     const std::string Guide = "<reference type='cover' href='p.xhtml'/>";
-    EXPECT_TRUE(Offers("", "", {{"OEBPS/p.xhtml", PageOfSize((1u << 20) - 1)}, {"OEBPS/c.jpg", "GOOD"}}, Guide).Taken);
-    EXPECT_FALSE(Offers("", "", {{"OEBPS/p.xhtml", PageOfSize(1u << 20)}, {"OEBPS/c.jpg", "GOOD"}}, Guide).Taken);
+    const std::string Page = "<html><body><img src='c.jpg'/>", Svg = "<svg><image href='c.jpg'/>";
+    for (const auto& [Head, Tail, Largest] : {std::tuple{Page, std::string("</body></html>"), (size_t{1} << 20) - 1},
+                                              std::tuple{Svg, std::string("</svg>"), size_t{16} << 20}}) {
+        EXPECT_TRUE(Offers("", "", {{"OEBPS/p.xhtml", OfSize(Head, Largest, Tail)}, {"OEBPS/c.jpg", "GOOD"}}, Guide).Taken)
+            << Head;
+        EXPECT_FALSE(Offers("", "", {{"OEBPS/p.xhtml", OfSize(Head, Largest + 1, Tail)}, {"OEBPS/c.jpg", "GOOD"}}, Guide).Taken)
+            << Head;
+    }
 }
 
 TEST_F(EpubFallbacks, BooksWithoutAPackageOfferNothing)
@@ -269,4 +453,34 @@ TEST_F(EpubFallbacks, BooksWithoutAPackageOfferNothing)
     EXPECT_FALSE(OfferEpubFallbackCovers(Zip, [](const uint8_t*, size_t) { return true; }));
 }
 
+}
+
+// A package of N cover <meta> and N manifest items, each naming another, or
+// all naming one id that all items have: the search's allocations grow with
+// N, not with N * N.
+TEST(EpubFallbackWork, GrowsWithThePackageNotItsSquare)
+{
+    counting::Install();
+    TTempDir Dir;
+    int Books = 0;
+    const auto Allocations = [&](int Count, bool OneId) {
+        std::string Metadata, Manifest;
+        for (int Index = 0; Index < Count; ++Index) {
+            const std::string Id = OneId ? "p" : "p" + std::to_string(Index);
+            Metadata += "<meta name='cover' content='" + Id + "'/>";
+            Manifest += "<item id='" + Id + "' href='p" + std::to_string(Index) +
+                        ".xhtml' media-type='application/xhtml+xml'/>";
+        }
+        const std::u16string Path =
+            Dir.Write(u"book" + std::u16string(1, char16_t(u'a' + Books++)) + u".epub", BuildEpub(Metadata, Manifest, {}));
+        TZipFile Zip;
+        Zip.Open(Path, zmRead);
+        counting::Reset();
+        OfferEpubFallbackCovers(Zip, [](const uint8_t*, size_t) { return false; });
+        return counting::Counts().Allocations;
+    };
+    for (const bool OneId : {false, true}) {
+        const uint64_t Small = Allocations(1000, OneId), Large = Allocations(4000, OneId);
+        EXPECT_LT(Large, 6 * Small) << Small << " allocations for 1000, " << Large << " for 4000; one id: " << OneId;
+    }
 }

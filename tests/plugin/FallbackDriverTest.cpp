@@ -103,6 +103,18 @@ TEST(CoverFallbacksSetting, BooksOfEveryRule)
               "<item id='c' href='gone.jpg' media-type='image/jpeg'/>"
               "<item id='front' href='images/cover.jpg' media-type='image/jpeg'/>",
               {{"OEBPS/images/cover.jpg", Picture}})},
+        {"marked cover that is an SVG carrying its picture", u"svg.epub",
+         BuildEpub("<meta name='cover' content='c'/>", "<item id='c' href='c.svg' media-type='image/svg+xml'/>",
+              {{"OEBPS/c.svg", Bytes("<svg xmlns='http://www.w3.org/2000/svg'><image href='data:image/jpeg;base64," +
+                                     EncodeBase64(AsText(Picture)) + "'/><path d='M0 0'/></svg>")}})},
+        {"EPUB 3 landmarks", u"landmarks.epub",
+         BuildEpub("", "<item id='n' href='nav.xhtml' media-type='application/xhtml+xml' properties='nav'/>",
+              {{"OEBPS/nav.xhtml", Bytes("<html xmlns:epub='http://www.idpf.org/2007/ops'><body><nav epub:type='landmarks'>"
+                                         "<a epub:type='cover' href='images/front.jpg'/></nav></body></html>")},
+               {"OEBPS/images/front.jpg", Picture}})},
+        {"unmarked first page", u"first.epub",
+         BuildEpub("", "<item id='text' href='p.xhtml' media-type='application/xhtml+xml'/>",
+              {{"OEBPS/p.xhtml", Bytes(Page)}, {"images/c 1.jpg", Picture}})},
         {"prefixed FictionBook", u"prefixed.fb2", Bytes(PrefixedFb2)},
         {"prefixed FictionBook in an archive", u"prefixed.fbz", Prefixed.Build()},
         {"a later FictionBook entry", u"later.zip", Later.Build()},

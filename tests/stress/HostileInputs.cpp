@@ -282,6 +282,34 @@ TBytes WideEpub(size_t Width)
     return BuildEpub(Book);
 }
 
+// A marked cover that is an SVG document of about Size bytes, all of it one
+// data: URI whose base64 decodes to noise, no picture.
+TBytes EpubOfSvgNoise(size_t Size)
+{
+    std::string Noise(Size / 4 * 3 - 200, '\0');
+    uint32_t State = 1;
+    for (char& Byte : Noise)
+        Byte = static_cast<char>((State = State * 1103515245u + 12345u) >> 24);
+    TEpubBook Book;
+    Book.Package = EpubPackage("<meta name=\"cover\" content=\"c\"/>",
+                               "<item id=\"c\" href=\"c.svg\" media-type=\"image/svg+xml\"/>");
+    Book.Entries = {{"OEBPS/c.svg", Bytes("<svg xmlns=\"http://www.w3.org/2000/svg\"><image href=\"data:image/jpeg;base64," +
+                                          EncodeBase64(Noise, 0) + "\"/></svg>")}};
+    return BuildEpub(Book);
+}
+
+// A navigation document whose landmarks hold Count links to missing covers.
+TBytes EpubOfLandmarks(size_t Count)
+{
+    std::string Nav = "<html xmlns:epub=\"http://www.idpf.org/2007/ops\"><body><nav epub:type=\"landmarks\">";
+    for (size_t I = 0; I < Count; ++I)
+        Nav += "<a epub:type=\"cover\" href=\"c" + std::to_string(I) + ".xhtml\"/>";
+    TEpubBook Book;
+    Book.Package = EpubPackage("", "<item id=\"n\" href=\"nav.xhtml\" properties=\"nav\"/>");
+    Book.Entries = {{"OEBPS/nav.xhtml", Bytes(Nav + "</nav></body></html>")}};
+    return BuildEpub(Book);
+}
+
 // A package document of Count copies of Markup, deflated.
 TBytes RepeatedEpub(const std::string& Markup, size_t Count)
 {
@@ -505,6 +533,8 @@ const std::vector<THostileInput>& HostileInputs()
     {"fallbacks-later-blank-books.fbz", [] { return FbzOfLaterBlankBooks(17, (64u << 20) - 1); }},
     {"fallbacks-2000-zero-covers.epub", [] { return EpubOfZeroCovers(2000, 32u << 20); }},
     {"fallbacks-package-nodes.epub", [] { return RepeatedEpub("<a/>x", 3300000); }},
+    {"fallbacks-svg-16mib-data-uri.epub", [] { return EpubOfSvgNoise(16u << 20); }},
+    {"fallbacks-landmarks-800k-links.epub", [] { return EpubOfLandmarks(800000); }},
     {"exth-count-huge.mobi", ManyExthRecords},
     {"exth-zero-lengths.mobi", EmptyExthRecords},
     {"pdb-65535-records.mobi", ManyPdbRecords},

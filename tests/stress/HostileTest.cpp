@@ -61,11 +61,6 @@ const std::map<std::string, uint64_t> OverBudget = {
     {"xml-wide-epub-500k.epub", 202 * MiB},
 };
 
-// Inputs whose cover fallback search still takes quadratic time, run without
-// the fallbacks only; left to the indexed fallback search.
-const std::set<std::string> SlowWithFallbacks = {
-    "xml-wide-epub-500k.epub",
-};
 
 std::u16string Wide(const std::string& Text) { return std::u16string(Text.begin(), Text.end()); }
 
@@ -101,8 +96,6 @@ TEST_P(Hostile, Input)
     const uint64_t Budget = Over == OverBudget.end() ? RequestBudget : Over->second;
 
     for (const bool Fallbacks : {false, true}) {
-        if (Fallbacks && SlowWithFallbacks.count(Input.Name) == 1)
-            continue;
         SCOPED_TRACE(Fallbacks ? "with the cover fallbacks" : "without the cover fallbacks");
         TPluginSettings Settings;
         Settings.CoverFallbacks = Fallbacks;

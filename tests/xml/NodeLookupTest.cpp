@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "xml/XMLElements.h"
 #include "xml/XMLNodeLookup.h"
 #include "tests/xml/XMLTestDocuments.h"
 #include "tests/support/TempDir.h"
@@ -122,6 +123,73 @@ TEST(SelectNodePath, WithAutoCreateMissingStepsAreCreated)
     EXPECT_EQ(Children[0].NodeName(), u"c");
     EXPECT_EQ(SelectNodePath(Root, u"a/b/c/new/@attr"), Created);
     EXPECT_THROW(SelectNodePath(Root, u"a//b"), EXMLDocError);
+}
+
+}
+
+namespace {
+
+IXMLDocument Lenient(const std::string& Text)
+{
+    return ParseLenientXML(reinterpret_cast<const uint8_t*>(Text.data()), Text.size());
+}
+
+// What books write loosely: the lenient parse reads it as a browser would,
+// the strict one refuses it.
+TEST(LenientDocument, AcceptsWhatTheStrictParseRefuses)
+{
+    const struct {
+        const char* Text;
+        const char16_t* Value;  // of the root's first child; nullptr: no document
+        bool StrictRefuses;
+    } Cases[] = {
+        {"<p>a&nbsp;b</p>", u"a&nbsp;b", true},
+        {"<p>&lt;&#65;&amp;</p>", u"<A&", false},
+        {"<x:p>text</x:p>", u"text", true},
+        {"<p>one</p><p>two</p>", u"one", true},
+        {"<p>cut short", nullptr, true},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Text);
+        const IXMLDocument Document = Lenient(Case.Text);
+        ASSERT_EQ(bool(Document), Case.Value != nullptr);
+        if (Case.Value) {
+            EXPECT_EQ(Document->DocumentElement().ChildNodes()[0].Text(), Case.Value);
+        }
+        if (Case.StrictRefuses)
+            EXPECT_THROW(DocumentFromText(Case.Text)->Activate(), EDOMParseError);
+        else
+            EXPECT_NO_THROW(DocumentFromText(Case.Text)->Activate());
+    }
+    EXPECT_FALSE(Lenient(""));
+}
+
+TEST(LenientDocument, ElementsByNameAndTheWalk)
+{
+    const IXMLDocument Document = Lenient("<?pi x?><!--c--><package><manifest><item id='a'/>text<itemx id='b'/>"
+                                          "<item id='c'><svg:image xmlns:svg='s'/></item></manifest></package>");
+    const IXMLNode Manifest = ChildElement(DocumentChildElement(Document, u"package"), u"manifest");
+    std::u16string Ids;
+    ForEachChildElement(Manifest, u"item", [&Ids](const IXMLNode& Item) { Ids += Item.Attribute(u"id"); });
+    EXPECT_EQ(Ids, u"ac");
+    ForEachChildElement(Manifest, u"", [&Ids](const IXMLNode& Child) { Ids += Child.LocalName(); });
+    EXPECT_EQ(Ids, u"acitemitemxitem");
+    EXPECT_FALSE(ChildElement(IXMLNode(), u"item"));
+    std::u16string Walk;
+    Manifest.ForEachElement([&Walk](const IXMLNode& Node) {
+        Walk += Node.LocalName() + u" ";
+        return !HasLocalName(Node, u"image");
+    });
+    EXPECT_EQ(Walk, u"manifest item itemx item image ");
+    IXMLNode Image;
+    Manifest.ForEachElement([&Image](const IXMLNode& Node) {
+        Image = Node;
+        return true;
+    });
+    EXPECT_EQ(Image.ParentNode().Attribute(u"id"), u"c");
+    EXPECT_FALSE(DocumentChildElement(Document, u"package").ParentNode());
+    EXPECT_TRUE(HasToken(" nav\tcover-image ", "cover-image"));
+    EXPECT_FALSE(HasToken("cover-images", "cover-image"));
 }
 
 }
