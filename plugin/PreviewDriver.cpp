@@ -73,7 +73,8 @@ platform::TBitmapHandle GetPreviewBitmap(const std::u16string& FileName, int32_t
             return nullptr;
         // Others may read the book meanwhile; none may write it.
         TFileStream Book(AccessPath, fsShareDenyWrite);
-        TCoverTrial Trial(Width, Height);
+        // With the fallbacks a picture cut short shows the rows that decoded.
+        TCoverTrial Trial(Width, Height, Settings.CoverFallbacks ? csKeepRows : csRefuse);
         OfferBookCovers(Book, Route, AccessPath, Settings, Trial.Taker());
         return Trial.Release();
     } catch (...) {
