@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Decodes base64 (the RFC 4648 alphabet) as FictionBook pictures are written:
 // only the low byte of each UTF-16 unit counts, anything outside the alphabet
@@ -8,3 +9,6 @@
 // decoding, and an unfinished last group is dropped. Empty when nothing
 // decodes.
 std::string DecodeBase64(const std::u16string& Text);
+// The same over UTF-8 text taken as the UTF-16 units it converts to, as
+// DecodeBase64 of that text would, without holding the converted text.
+std::string DecodeBase64Utf8(std::string_view Text);

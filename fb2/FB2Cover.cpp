@@ -5,52 +5,69 @@
 #include "fb2/Base64.h"
 #include "xml/XMLNodeLookup.h"
 
-namespace {
-
-// The base64 text of the cover picture, or empty. Every node reference taken
-// here is gone when it returns.
-std::u16string FindCoverText(const IXMLDocument& Document)
+IXMLNode FindFB2CoverImage(const IXMLDocument& Document, IXMLNodeList& RootChildren)
 {
     Document->SetOptions(0);
     const IXMLNode Root = FindDocumentChild(Document, u"FictionBook");
     if (!Root)
-        return std::u16string();
-    const IXMLNodeList RootChildren = Root.ChildNodes();
+        return IXMLNode();
+    RootChildren = Root.ChildNodes();
     const IXMLNode Description = RootChildren.FindNode(u"description");
     if (!Description)
-        return std::u16string();
+        return IXMLNode();
     // The source's cover counts only when the book itself names none, not
     // when the book's cover leads nowhere.
     IXMLNode Image = SelectNodePath(Description, u"title-info/coverpage/image");
     if (!Image)
         Image = SelectNodePath(Description, u"src-title-info/coverpage/image");
-    if (!Image)
-        return std::u16string();
-    // In FictionBook the image's link ('l:href', '#' and an id) is its first
-    // attribute, whatever the link prefix is.
-    const std::u16string Reference = Image.AttributeNodes().Get(0).Text();
+    return Image;
+}
+
+IXMLNode FindFB2Binary(const IXMLNodeList& RootChildren, const std::u16string& Reference)
+{
     if (Reference.empty())
-        return std::u16string();
+        return IXMLNode();
     const std::u16string Id = Reference[0] == u'#' ? Reference.substr(1) : Reference;
     const int Count = RootChildren.Count();
     for (int Index = 0; Index < Count; ++Index) {
         const IXMLNode Child = RootChildren.Get(Index);
         if (Child.NodeName() == u"binary" && Child.Attribute(u"id") == Id)
-            return Child.Text();
+            return Child;
     }
-    return std::u16string();
+    return IXMLNode();
 }
 
+namespace {
+
+// The cover picture decoded from its binary's text as the document holds
+// it, without a UTF-16 copy of the text; empty when there is none.
+std::string DecodeCover(const IXMLDocument& Document)
+{
+    const IXMLNode Binary = FindFB2CoverBinary(Document);
+    return Binary ? DecodeBase64Utf8(Binary.TextUtf8()) : std::string();
+}
+
+}
+
+IXMLNode FindFB2CoverBinary(const IXMLDocument& Document)
+{
+    IXMLNodeList RootChildren;
+    const IXMLNode Image = FindFB2CoverImage(Document, RootChildren);
+    if (!Image)
+        return IXMLNode();
+    // In FictionBook the image's link ('l:href', '#' and an id) is its first
+    // attribute, whatever the link prefix is.
+    return FindFB2Binary(RootChildren, Image.AttributeNodes().Get(0).Text());
 }
 
 std::string ExtractFB2Cover(IXMLDocument Document)
 {
     if (!Document)
         return std::string();
-    std::u16string Text = FindCoverText(Document);
-    // The book goes before its picture is decoded.
+    // The picture is decoded from the document's own text: a UTF-16 copy of a
+    // large picture's base64 would take more than the document and picture
+    // together.
+    std::string Picture = DecodeCover(Document);
     Document.reset();
-    if (Text.empty())
-        return std::string();
-    return DecodeBase64(Text);
+    return Picture;
 }

@@ -1,14 +1,18 @@
 #include "fb2/FB2CoverFallbacks.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "core/Limits.h"
 #include "core/MemoryStream.h"
 #include "fb2/Base64.h"
 #include "fb2/FB2Cover.h"
+#include "fb2/FB2LenientCover.h"
 #include "fb2/ZipFB2.h"
 #include "zip/BoundedEntry.h"
+#include "zip/LimitedEntryStream.h"
 
 namespace {
 
@@ -44,7 +48,9 @@ bool DeclaresNamespace(const IXMLNode& Attribute)
     return Attribute.NodeName() == u"xmlns" || Attribute.Prefix() == u"xmlns";
 }
 
-std::u16string ImageLink(const IXMLNode& Image)
+}
+
+std::u16string FB2ImageLink(const IXMLNode& Image)
 {
     const IXMLNodeList Attributes = Image.AttributeNodes();
     const int Count = Attributes.Count();
@@ -61,21 +67,57 @@ std::u16string ImageLink(const IXMLNode& Image)
     return First ? First.Text() : std::u16string();
 }
 
+namespace {
+
 IXMLNode FindRoot(const IXMLDocument& Document)
 {
     Document->SetOptions(0);
     return FindFB2Child(Document->ChildNodes(), u"FictionBook");
 }
 
-std::u16string FindBinaryText(const IXMLNodeList& RootChildren, const std::u16string& Id)
+IXMLNode FindBinary(const IXMLNodeList& RootChildren, const std::u16string& Id)
 {
     const int Count = RootChildren.Count();
     for (int Index = 0; Index < Count; ++Index) {
         const IXMLNode Child = RootChildren.Get(Index);
         if (IsFB2Element(Child, u"binary") && Child.Attribute(u"id") == Id)
-            return Child.Text();
+            return Child;
     }
-    return std::u16string();
+    return IXMLNode();
+}
+
+// Whether the parser refuses the document's text; a document that parses is
+// left parsed.
+bool RefusedByParser(const IXMLDocument& Document)
+{
+    try {
+        Document->Activate();
+        return false;
+    } catch (const EDOMParseError&) {
+        return true;
+    }
+}
+
+// The cover of an entry the parser refused, read again leniently within
+// Limit, or with a Budget as later entries are read.
+bool OfferLenientEntry(TZipFile& Zip, const std::u16string& Name, uint32_t Limit, TReadBudget* Budget,
+                       const TCoverCandidateTaker& Take)
+{
+    try {
+        if (!Budget) {
+            TZipHeader LocalHeader;
+            const std::unique_ptr<TStream> Entry = Zip.Read(Name, LocalHeader);
+            TLimitedEntryStream Limited(*Entry, Limit);
+            return OfferLenientFB2Cover(Limited, Take);
+        }
+        const std::optional<TBytes> Bytes = ReadBoundedEntry(Zip, Name, Limit, Budget);
+        if (!Bytes)
+            return false;
+        TPointerReadOnlyStream Stream(Bytes->data(), static_cast<intptr_t>(Bytes->size()));
+        return OfferLenientFB2Cover(Stream, Take);
+    } catch (const Exception&) {
+        return false;
+    }
 }
 
 bool OfferText(const std::string& Picture, const TCoverCandidateTaker& Take)
@@ -85,43 +127,73 @@ bool OfferText(const std::string& Picture, const TCoverCandidateTaker& Take)
 
 }
 
-std::u16string FindNamespacedFB2CoverText(const IXMLDocument& Document)
+namespace {
+
+IXMLNode FindNamespacedFB2Binary(const IXMLDocument& Document)
 {
     const IXMLNode Root = FindRoot(Document);
     if (!Root)
-        return std::u16string();
+        return IXMLNode();
     const IXMLNodeList RootChildren = Root.ChildNodes();
     const IXMLNode Description = FindFB2Child(RootChildren, u"description");
     IXMLNode Image = FindFB2Path(Description, {u"title-info", u"coverpage", u"image"});
     if (!Image)
         Image = FindFB2Path(Description, {u"src-title-info", u"coverpage", u"image"});
     if (!Image)
-        return std::u16string();
-    const std::u16string Link = ImageLink(Image);
+        return IXMLNode();
+    const std::u16string Link = FB2ImageLink(Image);
     if (Link.empty())
-        return std::u16string();
-    return FindBinaryText(RootChildren, Link[0] == u'#' ? Link.substr(1) : Link);
+        return IXMLNode();
+    return FindBinary(RootChildren, Link[0] == u'#' ? Link.substr(1) : Link);
+}
+
+}
+
+std::u16string FindNamespacedFB2CoverText(const IXMLDocument& Document)
+{
+    const IXMLNode Binary = FindNamespacedFB2Binary(Document);
+    return Binary ? Binary.Text() : std::u16string();
+}
+
+IXMLNode FindFB2BinaryByLink(const IXMLDocument& Document)
+{
+    IXMLNodeList RootChildren;
+    const IXMLNode Image = FindFB2CoverImage(Document, RootChildren);
+    if (!Image)
+        return IXMLNode();
+    // Where the link is the first attribute the exact lookup follows it already.
+    const IXMLNodeList Attributes = Image.AttributeNodes();
+    const std::u16string Link = FB2ImageLink(Image);
+    if (Link.empty() || (Attributes.Count() > 0 && Attributes.Get(0).Text() == Link))
+        return IXMLNode();
+    return FindFB2Binary(RootChildren, Link);
 }
 
 bool OfferFB2DocumentCovers(IXMLDocument Document, const TCoverCandidateTaker& Take)
 {
     if (!Document)
         return false;
-    std::u16string Namespaced;
-    std::string Picture;
-    try {
-        Namespaced = FindNamespacedFB2CoverText(Document);
-    } catch (const Exception&) {
+    // Each lookup's binary once, decoded while the document lives; the
+    // document goes before any is offered.
+    std::vector<std::string> Pictures;
+    {
+        std::vector<IXMLNode> Binaries;
+        for (const auto Find : {FindFB2CoverBinary, FindNamespacedFB2Binary, FindFB2BinaryByLink}) {
+            try {
+                const IXMLNode Binary = Find(Document);
+                if (!Binary || std::find(Binaries.begin(), Binaries.end(), Binary) != Binaries.end())
+                    continue;
+                Binaries.push_back(Binary);
+                Pictures.push_back(DecodeBase64Utf8(Binary.TextUtf8()));
+            } catch (const Exception&) {
+            }
+        }
     }
-    try {
-        // The last reference goes here, before the picture is decoded.
-        Picture = ExtractFB2Cover(std::move(Document));
-    } catch (const Exception&) {
-    }
-    if (OfferText(Picture, Take))
-        return true;
-    std::string().swap(Picture);
-    return !Namespaced.empty() && OfferText(DecodeBase64(Namespaced), Take);
+    Document.reset();
+    for (const std::string& Picture : Pictures)
+        if (OfferText(Picture, Take))
+            return true;
+    return false;
 }
 
 bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take)
@@ -133,31 +205,38 @@ bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take)
     }
     if (!First)
         return false;
-    if (OfferFB2DocumentCovers(std::move(First), Take))
+    const std::vector<std::u16string> Names = Zip.FileNames();
+    const auto FirstName = std::find_if(Names.begin(), Names.end(), IsFB2EntryName);
+    if (RefusedByParser(First)) {
+        First.reset();
+        if (OfferLenientEntry(Zip, *FirstName, Limits::ZippedFB2TextBytes, nullptr, Take))
+            return true;
+    } else if (OfferFB2DocumentCovers(std::move(First), Take)) {
         return true;
+    }
     size_t Tried = 0;
     TReadBudget Budget(Limits::FB2LaterSearchBytes);
-    bool Later = false;
-    for (const std::u16string& Name : Zip.FileNames()) {
-        if (!IsFB2EntryName(Name))
+    for (auto Name = FirstName + 1; Name != Names.end(); ++Name) {
+        if (!IsFB2EntryName(*Name))
             continue;
-        if (!Later) {
-            Later = true;
-            continue;
-        }
         if (Tried++ == Limits::FB2LaterEntries)
             break;
         IXMLDocument Document = NewXMLDocument();
         {
             // The entry's bytes go once the document holds its text.
-            const std::optional<TBytes> Bytes = ReadBoundedEntry(Zip, Name, Limits::FB2LaterEntryBytes, &Budget);
+            const std::optional<TBytes> Bytes = ReadBoundedEntry(Zip, *Name, Limits::FB2LaterEntryBytes, &Budget);
             if (!Bytes)
                 continue;
             TPointerReadOnlyStream Stream(Bytes->data(), static_cast<intptr_t>(Bytes->size()));
             SetXMLTextFromStream(Document, Stream);
         }
-        if (OfferFB2DocumentCovers(std::move(Document), Take))
+        if (RefusedByParser(Document)) {
+            Document.reset();
+            if (OfferLenientEntry(Zip, *Name, Limits::FB2LaterEntryBytes, &Budget, Take))
+                return true;
+        } else if (OfferFB2DocumentCovers(std::move(Document), Take)) {
             return true;
+        }
     }
     return false;
 }

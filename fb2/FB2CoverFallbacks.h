@@ -17,9 +17,21 @@ inline constexpr char16_t FictionBookNamespace[] = u"http://www.gribuser.ru/xml/
 // that declares no namespace. Empty when there is none.
 std::u16string FindNamespacedFB2CoverText(const IXMLDocument& Document);
 
-// Offers the covers of one document to Take: ExtractFB2Cover's, then the
-// namespaced lookup's. The document is dropped before a picture is decoded.
-// A document that does not parse or whose lookups fail offers nothing.
+// The link of a cover image: its attribute whose local name is href,
+// whatever its prefix or namespace (books misspell XLink's, or bind none),
+// else its first attribute that declares no namespace; empty for none.
+std::u16string FB2ImageLink(const IXMLNode& Image);
+
+// The binary that the exact lookup's image leads to by FB2ImageLink, when
+// that link is not the image's first attribute (which the exact lookup
+// follows); none otherwise.
+IXMLNode FindFB2BinaryByLink(const IXMLDocument& Document);
+
+// Offers the covers of one document to Take: the exact lookup's, then the
+// namespaced lookup's, then FindFB2BinaryByLink's, each binary once. They
+// are decoded while the document lives, which is dropped before any is
+// offered. A document that does not parse or whose lookups fail offers
+// nothing.
 bool OfferFB2DocumentCovers(IXMLDocument Document, const TCoverCandidateTaker& Take);
 
 // Offers the covers of the archive's ".fb2" entries in central directory

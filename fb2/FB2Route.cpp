@@ -5,6 +5,7 @@
 
 #include "fb2/FB2Cover.h"
 #include "fb2/FB2CoverFallbacks.h"
+#include "fb2/FB2LenientCover.h"
 #include "fb2/ZipFB2.h"
 #include "zip/ZipFile.h"
 
@@ -28,11 +29,22 @@ bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, con
     if (Reading == TFB2Reading::AsText)
         Book.SetPosition(0);
     RefuseOversizedDocument(Book);
-    if (Reading == TFB2Reading::AsFile) {
-        Document->LoadFromStream(Book);
-    } else {
+    try {
+        if (Reading == TFB2Reading::AsFile) {
+            Document->LoadFromStream(Book);
+        } else {
+            Book.SetPosition(0);
+            SetXMLTextFromStream(Document, Book);
+        }
+        if (Fallbacks)
+            Document->Activate();
+    } catch (const EDOMParseError&) {
+        if (!Fallbacks)
+            throw;
+        // The refused text is read again, without its tree.
+        Document.reset();
         Book.SetPosition(0);
-        SetXMLTextFromStream(Document, Book);
+        return OfferLenientFB2Cover(Book, Take);
     }
     return OfferCover(std::move(Document), Fallbacks, Take);
 }

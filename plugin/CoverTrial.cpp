@@ -5,8 +5,8 @@
 #include "core/MemoryStream.h"
 #include "render/Thumbnail.h"
 
-TCoverTrial::TCoverTrial(int32_t Width, int32_t Height)
-    : FWidth(Width), FHeight(Height), FTaker([this](const uint8_t* Data, size_t Size) { return Offer(Data, Size); })
+TCoverTrial::TCoverTrial(int32_t Width, int32_t Height, TCutShort CutShort)
+    : FWidth(Width), FHeight(Height), FCutShort(CutShort), FTaker([this](const uint8_t* Data, size_t Size) { return Offer(Data, Size); })
 {
 }
 
@@ -23,6 +23,6 @@ bool TCoverTrial::Offer(const uint8_t* Data, size_t Size)
     if (FResult || Size == 0)
         return FResult != nullptr;
     TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
-    FResult = MakeThumbnail(Stream, FWidth, FHeight);
+    FResult = MakeThumbnail(Stream, FWidth, FHeight, FCutShort);
     return FResult != nullptr;
 }

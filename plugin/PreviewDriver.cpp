@@ -39,7 +39,8 @@ bool OfferBookCovers(TStream& Book, const std::u16string& Key, TFB2Reading Readi
 platform::TBitmapHandle GetBookPreviewBitmap(TStream& Book, const std::u16string& Key, TFB2Reading Reading,
                                              int32_t Width, int32_t Height, const TPluginSettings& Settings)
 {
-    TCoverTrial Trial(Width, Height);
+    // With the fallbacks a picture cut short shows the rows that decoded.
+    TCoverTrial Trial(Width, Height, Settings.CoverFallbacks ? csKeepRows : csRefuse);
     OfferBookCovers(Book, Key, Reading, Settings, Trial.Taker());
     return Trial.Release();
 }

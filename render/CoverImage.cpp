@@ -31,7 +31,8 @@ std::optional<TDecodedBitmap> DecodeCoverImage(TStream& Stream, int32_t Width, i
     return DecodeCoverImage(Stream, Width, Height, Whole);
 }
 
-std::optional<TDecodedBitmap> DecodeCoverImage(TStream& Stream, int32_t Width, int32_t Height, TPictureSink& Sink)
+std::optional<TDecodedBitmap> DecodeCoverImage(TStream& Stream, int32_t Width, int32_t Height, TPictureSink& Sink,
+                                               TCutShort CutShort)
 {
     try {
         uint8_t Signature[4] = {0, 0, 0, 0};
@@ -43,8 +44,8 @@ std::optional<TDecodedBitmap> DecodeCoverImage(TStream& Stream, int32_t Width, i
         Stream.SetPosition(0);
         switch (Format) {
         case TPictureFormat::Jpeg: return DecodeJpegCover(Stream, Width, Height, Sink);
-        case TPictureFormat::Png: return DecodePngCover(Stream, Sink);
-        case TPictureFormat::Gif: return DecodeGifCover(Stream, Sink);
+        case TPictureFormat::Png: return DecodePngCover(Stream, Sink, CutShort);
+        case TPictureFormat::Gif: return DecodeGifCover(Stream, Sink, CutShort);
         case TPictureFormat::Bmp: return DecodeBmpCover(Stream, Sink);
         case TPictureFormat::None: break;
         }

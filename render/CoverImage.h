@@ -11,5 +11,7 @@
 // Height choose the JPEG scale. An empty bitmap is a picture without pixels
 // (a GIF without frames). Never raises; nullopt for no picture.
 std::optional<TDecodedBitmap> DecodeCoverImage(TStream& Stream, int32_t Width, int32_t Height);
-// The same, with the rows going into Sink: the result is Sink's.
-std::optional<TDecodedBitmap> DecodeCoverImage(TStream& Stream, int32_t Width, int32_t Height, TPictureSink& Sink);
+// The same, with the rows going into Sink: the result is Sink's. CutShort
+// goes to the PNG and GIF decoders.
+std::optional<TDecodedBitmap> DecodeCoverImage(TStream& Stream, int32_t Width, int32_t Height, TPictureSink& Sink,
+                                               TCutShort CutShort = csRefuse);

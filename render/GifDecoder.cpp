@@ -121,7 +121,7 @@ int ColourTable(const ColorMapObject* Map, uint32_t* Colours)
 
 // The frame as it is: 8 bits with its colour table.
 std::optional<TDecodedBitmap> FrameAsBitmap(GifFileType* Gif, const TFirstFrame& Frame, const uint32_t* Colours,
-                                            int ColourCount, TPictureSink& Sink)
+                                            int ColourCount, TPictureSink& Sink, TCutShort CutShort)
 {
     const TPictureShape Shape{Frame.Desc.Width, Frame.Desc.Height, 8, Colours, ColourCount};
     if (Frame.Desc.Interlace) {
@@ -134,7 +134,7 @@ std::optional<TDecodedBitmap> FrameAsBitmap(GifFileType* Gif, const TFirstFrame&
         return std::nullopt;
     for (int Y = 0; Y < Frame.Desc.Height; ++Y) {
         if (DGifGetLine(Gif, Sink.NextRow(), Frame.Desc.Width) != GIF_OK)
-            return std::nullopt;
+            return CutShort == csKeepRows ? Sink.FinishCutShort() : std::nullopt;
         Sink.PutRow();
     }
     return Sink.Finish();
@@ -153,7 +153,7 @@ void PutPixel(uint8_t* Pixel, uint32_t Colour, int BytesPerPixel)
 // are read as the screen reaches them; an interlaced frame, whose rows come
 // out of order, is read whole first, up to Limits::HeldPixels.
 std::optional<TDecodedBitmap> ComposeOnScreen(GifFileType* Gif, const TFirstFrame& Frame, const uint32_t* Colours,
-                                              TPictureSink& Sink)
+                                              TPictureSink& Sink, TCutShort CutShort)
 {
     uint32_t Fill = White;
     if (Frame.Transparent) {
@@ -192,7 +192,7 @@ std::optional<TDecodedBitmap> ComposeOnScreen(GifFileType* Gif, const TFirstFram
             if (Desc.Interlace)
                 Source += static_cast<size_t>(FrameY) * FrameWidth;
             else if (DGifGetLine(Gif, FramePixels.data(), Desc.Width) != GIF_OK)
-                return std::nullopt;
+                return CutShort == csKeepRows ? Sink.FinishCutShort() : std::nullopt;
             for (int32_t FrameX = 0; FrameX < Desc.Width; ++FrameX) {
                 const int64_t X = Left + FrameX;
                 if (X < 0 || X >= Gif->SWidth)
@@ -208,7 +208,7 @@ std::optional<TDecodedBitmap> ComposeOnScreen(GifFileType* Gif, const TFirstFram
     return Sink.Finish();
 }
 
-std::optional<TDecodedBitmap> DecodeGif(const TPictureBytes& Bytes, TPictureSink& Sink)
+std::optional<TDecodedBitmap> DecodeGif(const TPictureBytes& Bytes, TPictureSink& Sink, TCutShort CutShort)
 {
     TGifSource Source{Bytes.Data(), Bytes.Size(), 0};
     int Error = 0;
@@ -227,18 +227,18 @@ std::optional<TDecodedBitmap> DecodeGif(const TPictureBytes& Bytes, TPictureSink
     uint32_t Colours[256] = {};
     const int ColourCount = ColourTable(Map, Colours);
     if (Frame.Desc.Width == Gif->SWidth && Frame.Desc.Height == Gif->SHeight && !Frame.Transparent)
-        return FrameAsBitmap(Gif.get(), Frame, Colours, ColourCount, Sink);
-    return ComposeOnScreen(Gif.get(), Frame, Colours, Sink);
+        return FrameAsBitmap(Gif.get(), Frame, Colours, ColourCount, Sink, CutShort);
+    return ComposeOnScreen(Gif.get(), Frame, Colours, Sink, CutShort);
 }
 
 }
 
-std::optional<TDecodedBitmap> DecodeGifCover(TStream& Stream, TPictureSink& Sink)
+std::optional<TDecodedBitmap> DecodeGifCover(TStream& Stream, TPictureSink& Sink, TCutShort CutShort)
 {
     try {
         Stream.SetPosition(0);
         const TPictureBytes Bytes(Stream);
-        return DecodeGif(Bytes, Sink);
+        return DecodeGif(Bytes, Sink, CutShort);
     } catch (...) {
         return std::nullopt;
     }

@@ -10,6 +10,7 @@
 // its colour table; any other frame is drawn on the screen, filled white (or
 // with the background colour when the frame has a transparent colour), in
 // the display format. The rows go into Sink, whose result is the result; a
-// GIF without frames gives an empty bitmap. Never raises; nullopt for no
-// picture.
-std::optional<TDecodedBitmap> DecodeGifCover(TStream& Stream, TPictureSink& Sink);
+// GIF without frames gives an empty bitmap. A frame that is not interlaced
+// and whose data ends before its last row gives what CutShort says. Never
+// raises; nullopt for no picture.
+std::optional<TDecodedBitmap> DecodeGifCover(TStream& Stream, TPictureSink& Sink, TCutShort CutShort = csRefuse);

@@ -1,6 +1,8 @@
 #include "render/PictureSink.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -65,6 +67,9 @@ bool TPictureSink::Start(const TPictureShape& Shape, TRowOrder Order) noexcept
         return false;
     std::copy_n(Shape.Colours, Shape.ColourCount, FColours.begin());
     FBottomUp = Order == TRowOrder::BottomUp;
+    FHeight = Shape.Height;
+    FBitCount = Shape.BitCount;
+    FColourCount = Shape.ColourCount;
     if (!ToShrink(Shape.Width, Shape.Height))
         return StartKept(Shape);
     const uint64_t Stride = platform::DibStride(Shape.Width, Shape.BitCount);
@@ -112,6 +117,49 @@ void TPictureSink::PutRow() noexcept
     if (FMode == TMode::Reduce)
         FReducer.AddRow(FRow.data());
     ++FRowsPut;
+}
+
+namespace {
+
+// The table entry nearest to mid-grey, by the sum of the channels' distances.
+uint8_t NearestGrey(const uint32_t* Colours, int Count)
+{
+    int Best = 0, BestDistance = INT32_MAX;
+    for (int I = 0; I < Count; ++I) {
+        int Distance = 0;
+        for (int Shift : {16, 8, 0}) {
+            const int Channel = static_cast<int>(Colours[I] >> Shift & 0xFF) - 0x80;
+            Distance += Channel < 0 ? -Channel : Channel;
+        }
+        if (Distance < BestDistance) {
+            Best = I;
+            BestDistance = Distance;
+        }
+    }
+    return static_cast<uint8_t>(Best);
+}
+
+}
+
+std::optional<TDecodedBitmap> TPictureSink::FinishCutShort() noexcept
+{
+    if ((FMode != TMode::Keep && FMode != TMode::Reduce) || FRowsPut == 0)
+        return std::nullopt;
+    const size_t Stride = FMode == TMode::Keep ? static_cast<size_t>(FBitmap.Stride()) : FRow.size();
+    uint8_t Fill = 0x80;
+    if (FBitCount <= 8) {
+        const uint8_t Index = NearestGrey(FColours.data(), FColourCount);
+        Fill = FBitCount == 8 ? Index : FBitCount == 4 ? static_cast<uint8_t>(Index * 0x11) : Index ? 0xFF : 0x00;
+    }
+    while (FRowsPut < FHeight) {
+        uint8_t* Row = NextRow();
+        std::memset(Row, Fill, Stride);
+        if (FBitCount == 32)
+            for (size_t X = 3; X < Stride; X += 4)
+                Row[X] = 0;
+        PutRow();
+    }
+    return Finish();
 }
 
 std::optional<TDecodedBitmap> TPictureSink::Finish() noexcept

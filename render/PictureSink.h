@@ -22,6 +22,11 @@ struct TPictureShape {
 
 enum class TRowOrder { TopDown, BottomUp };
 
+// What becomes of a picture whose data ends before its last row (a download
+// cut short): no picture, or the rows that decoded with the rest mid-grey,
+// as libjpeg leaves the blocks that a JPEG cut short does not hold.
+enum TCutShort { csRefuse, csKeepRows };
+
 // Where a decoder puts the rows it decodes. Without a box the whole picture
 // is kept. With a box, a picture that fits it is kept as it is, and a larger
 // one is reduced to the fitted size by area averaging as its rows come, so
@@ -56,6 +61,10 @@ public:
     // The kept picture or the thumbnail; rows never put count as zero
     // bytes. nullopt when nothing was started.
     std::optional<TDecodedBitmap> Finish() noexcept;
+    // Finish for a picture whose data ended early: the rows not put are
+    // mid-grey (for 1 to 8 bits the table's colour nearest to it). nullopt
+    // when no row was put or the rows came in any order (StartHeld).
+    std::optional<TDecodedBitmap> FinishCutShort() noexcept;
 
     // Bytes of pixels held at the same time: bitmaps and the row buffer.
     uint64_t PeakBytes() const { return FPeakBytes; }
@@ -75,6 +84,9 @@ private:
     TMode FMode = TMode::None;
     bool FBottomUp = false;
     int32_t FRowsPut = 0;
+    int32_t FHeight = 0;
+    int FBitCount = 0;
+    int FColourCount = 0;
     uint64_t FPeakBytes = 0;
     std::array<uint32_t, 256> FColours{};
     TDecodedBitmap FBitmap; // the kept picture, or the thumbnail

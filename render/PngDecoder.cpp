@@ -24,6 +24,7 @@ struct TPngJob {
     uint8_t GammaTable[256] = {};
     TDecodedBitmap* Held = nullptr; // the interlaced picture, filled pass by pass
     bool Complete = false;
+    bool RowsStarted = false; // Start took a picture that is not interlaced
 };
 
 void ExitToDecoder(png_structp Png, png_const_charp) { png_longjmp(Png, 1); }
@@ -124,6 +125,7 @@ void StartPicture(png_structp Png, png_infop Info)
         Job.Held = Job.Sink->StartHeld(Shape);
     if (Job.Interlaced ? !Job.Held : !Job.Sink->Start(Shape, TRowOrder::TopDown))
         png_error(Png, "no picture");
+    Job.RowsStarted = !Job.Interlaced;
 }
 
 // Called by libpng for every row; for an interlaced picture, for every row of
@@ -148,7 +150,9 @@ void TakeRow(png_structp Png, png_bytep NewRow, png_uint_32 RowNumber, int Pass)
     Job.Complete = RowNumber + 1 == Job.Height;
 }
 
-// Holds no object with a destructor: libpng leaves it by longjmp.
+// Holds no object with a destructor: libpng leaves it by longjmp. True when
+// every byte was taken without an error: the picture is complete, or its
+// data ended early.
 bool RunPngLibrary(TPngJob& Job, const uint8_t* Data, size_t Size)
 {
     png_structp Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ExitToDecoder, IgnoreWarning);
@@ -177,12 +181,12 @@ bool RunPngLibrary(TPngJob& Job, const uint8_t* Data, size_t Size)
         png_process_data(Png, Info, const_cast<png_bytep>(Data + Position), Count);
     }
     png_destroy_read_struct(&Png, &Info, nullptr);
-    return Job.Complete;
+    return true;
 }
 
 }
 
-std::optional<TDecodedBitmap> DecodePngCover(TStream& Stream, TPictureSink& Sink)
+std::optional<TDecodedBitmap> DecodePngCover(TStream& Stream, TPictureSink& Sink, TCutShort CutShort)
 {
     try {
         Stream.SetPosition(0);
@@ -190,7 +194,11 @@ std::optional<TDecodedBitmap> DecodePngCover(TStream& Stream, TPictureSink& Sink
         TPngJob Job{&Sink};
         if (!RunPngLibrary(Job, Bytes.Data(), Bytes.Size()))
             return std::nullopt;
-        return Sink.Finish();
+        if (Job.Complete)
+            return Sink.Finish();
+        if (CutShort == csKeepRows && Job.RowsStarted)
+            return Sink.FinishCutShort();
+        return std::nullopt;
     } catch (...) {
         return std::nullopt;
     }

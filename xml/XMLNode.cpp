@@ -181,18 +181,25 @@ std::u16string IXMLNode::Attribute(const std::u16string& Name) const
 
 std::u16string IXMLNode::Text() const
 {
-    if (FAttribute)
-        return Wide(FAttribute.value());
-    if (FNode.type() != pugi::node_element)
-        return Wide(FNode.value());
-    const pugi::xml_node First = FNode.first_child();
-    if (!First) {
+    if (!FAttribute && FNode.type() == pugi::node_element && !FNode.first_child()) {
         pugi::xml_node Element = FNode;
         Element.append_child(pugi::node_pcdata);
         return std::u16string();
     }
+    return Wide(TextUtf8());
+}
+
+std::string_view IXMLNode::TextUtf8() const
+{
+    if (FAttribute)
+        return FAttribute.value();
+    if (FNode.type() != pugi::node_element)
+        return FNode.value();
+    const pugi::xml_node First = FNode.first_child();
+    if (!First)
+        return std::string_view();
     if (!First.next_sibling() && (First.type() == pugi::node_pcdata || First.type() == pugi::node_cdata))
-        return Wide(First.value());
+        return First.value();
     throw EXMLDocError("Element \"" + std::string(FNode.name()) + "\" does not contain a single text node");
 }
 

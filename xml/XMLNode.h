@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -50,6 +51,10 @@ public:
     // string, after appending an empty text child; any other element raises
     // EXMLDocError. Other nodes give their value.
     std::u16string Text() const;
+    // Text's UTF-8 form as the document holds it, without a copy and without
+    // appending to an empty element; valid while the document lives. Raises
+    // as Text does.
+    std::string_view TextUtf8() const;
 
     const std::shared_ptr<TXMLDocument>& OwnerDocument() const { return FOwner; }
 
