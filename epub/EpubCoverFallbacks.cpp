@@ -11,7 +11,6 @@
 #include "platform/CodePages.h"
 #include "xml/XMLNodeBudget.h"
 #include "xml/XmlElements.h"
-#include "zip/BoundedEntry.h"
 
 namespace {
 
@@ -38,7 +37,10 @@ bool IsCoverMeta(const pugi::xml_node& Meta) { return SameTextAscii(Meta.attribu
 
 class TFallbackSearch {
 public:
-    TFallbackSearch(TZipFile& Zip, const TCoverCandidateTaker& Take) : FZip(Zip), FTake(Take) {}
+    TFallbackSearch(TZipFile& Zip, TReadBudget& Budget, const TCoverCandidateTaker& Take)
+        : FZip(Zip), FTake(Take), FBudget(Budget, Limits::EpubSearchBytes)
+    {
+    }
 
     bool Run()
     {
@@ -64,7 +66,11 @@ public:
 private:
     std::optional<TBytes> Read(const std::string& Name, uint32_t Limit)
     {
-        return ReadBoundedEntry(FZip, Wide(Name), Limit, &FBudget);
+        try {
+            return FZip.Read(Wide(Name), Limit, FBudget);
+        } catch (const Exception&) {
+            return std::nullopt;
+        }
     }
 
     bool LoadEntry(const std::string& Name, uint32_t Limit, pugi::xml_document& Document)
@@ -184,7 +190,7 @@ private:
     {
         if (!FOffered.insert(Name).second || FEncrypted.count(Name) || !MayTry())
             return false;
-        const std::optional<TBytes> Bytes = Read(Name, Limits::EpubPictureBytes);
+        const std::optional<TBytes> Bytes = Read(Name, Limits::CoverPictureBytes);
         return Bytes && FTake(Bytes->data(), Bytes->size());
     }
 
@@ -194,13 +200,13 @@ private:
     std::set<std::string> FEncrypted;
     std::set<std::string> FOffered;
     std::set<std::string> FPages;
-    TReadBudget FBudget{Limits::EpubSearchBytes};
+    TReadBudget FBudget;
     size_t FTries = 0;
 };
 
 }
 
-bool OfferEpubFallbackCovers(TZipFile& Zip, const TCoverCandidateTaker& Take)
+bool OfferEpubFallbackCovers(TZipFile& Zip, TReadBudget& Budget, const TCoverCandidateTaker& Take)
 {
-    return TFallbackSearch(Zip, Take).Run();
+    return TFallbackSearch(Zip, Budget, Take).Run();
 }

@@ -16,6 +16,7 @@
 // Hrefs are resolved against the package's folder (a page's pictures against
 // the page's), each entry is offered once, the <meta> chain's own entry not
 // at all, and entries listed in META-INF/encryption.xml never. Every read is
-// bounded; an entry that is missing, too large or damaged is passed over.
+// bounded, and the search as a whole draws a share of the request's Budget;
+// an entry that is missing, too large or damaged is passed over.
 // Returns whether a candidate was taken. Raises nothing of its own.
-bool OfferEpubFallbackCovers(TZipFile& Zip, const TCoverCandidateTaker& Take);
+bool OfferEpubFallbackCovers(TZipFile& Zip, TReadBudget& Budget, const TCoverCandidateTaker& Take);

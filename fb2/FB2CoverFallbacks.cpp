@@ -8,7 +8,6 @@
 #include "fb2/Base64.h"
 #include "fb2/FB2Cover.h"
 #include "fb2/ZipFB2.h"
-#include "zip/BoundedEntry.h"
 
 namespace {
 
@@ -124,19 +123,19 @@ bool OfferFB2DocumentCovers(IXMLDocument Document, const TCoverCandidateTaker& T
     return !Namespaced.empty() && OfferText(DecodeBase64(Namespaced), Take);
 }
 
-bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take)
+bool OfferZippedFB2Covers(TZipFile& Zip, TReadBudget& Budget, const TCoverCandidateTaker& Take)
 {
     IXMLDocument First;
     {
         std::unique_ptr<TStream> EntryStream;
-        First = LoadFB2EntryDocument(Zip, EntryStream);
+        First = LoadFB2EntryDocument(Zip, EntryStream, Budget);
     }
     if (!First)
         return false;
     if (OfferFB2DocumentCovers(std::move(First), Take))
         return true;
     size_t Tried = 0;
-    TReadBudget Budget(Limits::FB2LaterSearchBytes);
+    TReadBudget Search(Budget, Limits::FB2LaterSearchBytes);
     bool Later = false;
     for (const std::u16string& Name : Zip.FileNames()) {
         if (!IsFB2EntryName(Name))
@@ -150,10 +149,13 @@ bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take)
         IXMLDocument Document = NewXMLDocument();
         {
             // The entry's bytes go once the document holds its text.
-            const std::optional<TBytes> Bytes = ReadBoundedEntry(Zip, Name, Limits::FB2LaterEntryBytes, &Budget);
-            if (!Bytes)
+            TBytes Bytes;
+            try {
+                Bytes = Zip.Read(Name, Limits::FB2LaterEntryBytes, Search);
+            } catch (const Exception&) {
                 continue;
-            TPointerReadOnlyStream Stream(Bytes->data(), static_cast<intptr_t>(Bytes->size()));
+            }
+            TPointerReadOnlyStream Stream(Bytes.data(), static_cast<intptr_t>(Bytes.size()));
             SetXMLTextFromStream(Document, Stream);
         }
         if (OfferFB2DocumentCovers(std::move(Document), Take))

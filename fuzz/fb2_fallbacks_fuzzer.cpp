@@ -7,6 +7,8 @@
 #include "fb2/FB2CoverFallbacks.h"
 #include "xml/XMLDocument.h"
 #include "zip/ZipFile.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
@@ -22,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
         TZipFile Zip;
         Zip.Open(Stream, zmRead);
-        OfferZippedFB2Covers(Zip, Refuse);
+        TReadBudget Budget(Limits::RequestReadBytes);
+        OfferZippedFB2Covers(Zip, Budget, Refuse);
     } catch (const Exception&) {
         // Damaged input is refused with an exception; only crashes, hangs
         // and leaks are findings.

@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "core/FileStream.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 #include "core/Strings.h"
 #include "epub/EpubRoute.h"
 #include "fb2/FB2Route.h"
@@ -18,21 +20,23 @@ constexpr size_t LongPathThreshold = 260;
 bool IsExtendedLength(const std::u16string& AccessPath) { return AccessPath.find(u"\\\\?\\") != std::u16string::npos; }
 
 // Offers the covers of the book to Take by its route: the marked cover, then,
-// with CoverFallbacks, the route's other candidates.
+// with CoverFallbacks, the route's other candidates. Every read of the
+// request draws on one budget.
 bool OfferBookCovers(TStream& Book, TRoute Route, const std::u16string& AccessPath,
                      const TPluginSettings& Settings, const TCoverCandidateTaker& Take)
 {
+    TReadBudget Budget(Limits::RequestReadBytes);
     const bool Fallbacks = Settings.CoverFallbacks;
     switch (Route) {
     case TRoute::Mobipocket:
-        return OfferMobiCovers(Book, Settings.MobiAllowFirstPic, Fallbacks, Take);
+        return OfferMobiCovers(Book, Settings.MobiAllowFirstPic, Fallbacks, Budget, Take);
     case TRoute::ZippedFB2:
-        return OfferZippedFB2BookCovers(Book, Fallbacks, Take);
+        return OfferZippedFB2BookCovers(Book, Fallbacks, Budget, Take);
     case TRoute::Epub:
-        return OfferEpubCovers(Book, Fallbacks, Take);
+        return OfferEpubCovers(Book, Fallbacks, Budget, Take);
     case TRoute::PlainFB2:
         return OfferPlainFB2Covers(Book, IsExtendedLength(AccessPath) ? TFB2Reading::AsText : TFB2Reading::AsFile,
-                                   Fallbacks, Take);
+                                   Fallbacks, Budget, Take);
     }
     return false;
 }

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "platform/CodePages.h"
-#include "zip/EntryBytes.h"
+#include "zip/LimitedEntryStream.h"
 #include "zip/ZipEndRecord.h"
 #include "zip/ZipRecords.h"
 
@@ -161,31 +161,34 @@ std::unique_ptr<TStream> TZipFile::Read(const std::u16string& Name, TZipHeader& 
     return OpenEntry(Name, LocalHeader).Stream;
 }
 
-TBytes TZipFile::Read(const std::u16string& Name, uint32_t MaxBytes)
+// What the rest of the file could possibly yield through the entry's method
+// is less than its stated size.
+bool TZipFile::FileCannotHold(const TOpenedEntry& Entry) const
 {
-    MaxBytes = std::min(MaxBytes, Limits::ZipEntryBytes);
-    TZipHeader LocalHeader;
-    const TOpenedEntry Entry = OpenEntry(Name, LocalHeader);
-    if (LocalHeader.Flag & ZipFlagSizesFollowData)
-        return ReadToEnd(*Entry.Stream, MaxBytes);
-    return ReadSized(Entry, LocalHeader, MaxBytes);
-}
-
-// The central directory's size is the length of the result; the local one, if
-// smaller, is how much of it is read, the rest staying zero.
-TBytes TZipFile::ReadSized(const TOpenedEntry& Entry, const TZipHeader& LocalHeader, uint32_t MaxBytes)
-{
-    const uint32_t Length = Entry.Central->UncompressedSize;
-    // What the rest of the file could possibly yield through this method.
     const int64_t DataInFile = std::max<int64_t>(FStream->Size() - Entry.DataStart, 0);
     const int64_t Expansion = Entry.Handler->MaxExpansion;
-    const bool FileCannotHold = Expansion > 0 &&
-        DataInFile <= std::numeric_limits<int64_t>::max() / Expansion && DataInFile * Expansion < Length;
-    if (Length > MaxBytes || FileCannotHold)
+    return Expansion > 0 && DataInFile <= std::numeric_limits<int64_t>::max() / Expansion &&
+           DataInFile * Expansion < Entry.Central->UncompressedSize;
+}
+
+TBytes TZipFile::Read(const std::u16string& Name, uint32_t Limit, TReadBudget& Budget)
+{
+    TZipHeader LocalHeader;
+    const TOpenedEntry Entry = OpenEntry(Name, LocalHeader);
+    TLimitedEntryStream Limited(*Entry.Stream, std::min(Limit, Limits::ZipEntryBytes), Budget);
+    const uint32_t Length = Entry.Central->UncompressedSize;
+    if (LocalHeader.Flag & ZipFlagSizesFollowData) {
+        // The stated size is a hint only: one byte beyond the limit ends the read.
+        return Limited.ReadAtMost(std::numeric_limits<uint64_t>::max());
+    }
+    if (Length > Limited.Limit() || FileCannotHold(Entry))
         throw EZipException(SZipReadError);
-    TBytes Result(Length);
-    const int64_t Wanted = std::min(LocalHeader.UncompressedSize, Length);
-    if (Wanted > 0 && ReadUpTo(*Entry.Stream, Result.data(), Wanted) != Wanted)
+    const uint32_t Wanted = std::min(LocalHeader.UncompressedSize, Length);
+    TBytes Result = Limited.ReadAtMost(Wanted);
+    if (Result.size() != Wanted)
         throw EZipException(SZipReadError);
+    // Kept as the reader has always answered: a local size below the central
+    // one leaves the rest of the entry zero.
+    Result.resize(Length);
     return Result;
 }

@@ -7,6 +7,7 @@
 
 #include "core/FileStream.h"
 #include "core/Limits.h"
+#include "core/ReadBudget.h"
 #include "core/Stream.h"
 #include "core/Types.h"
 #include "zip/ZipCompressionHandlers.h"
@@ -46,12 +47,17 @@ public:
     // The central directory header of an entry; EListError for a bad index.
     const TZipHeader& FileInfo(int Index) const;
 
-    // The whole uncompressed entry; EZipException "Error reading zip file"
-    // when it is larger than MaxBytes (at most Limits::ZipEntryBytes), before
-    // it is held in memory.
-    TBytes Read(const std::u16string& Name, uint32_t MaxBytes = Limits::ZipEntryBytes);
+    // The whole uncompressed entry, read through a TLimitedEntryStream: at
+    // most Limit bytes (never above Limits::ZipEntryBytes, nor what Budget has
+    // left), every byte read charged to Budget, also when the read then
+    // fails. EZipException "Error reading zip file" when the entry is larger,
+    // by its stated size before anything is held, or by what it yields.
+    // An entry with its sizes before the data is its central size long: the
+    // local size, when smaller, is how much is read, the rest left zero.
+    TBytes Read(const std::u16string& Name, uint32_t Limit, TReadBudget& Budget);
     // A stream over the uncompressed entry (valid while this reader is open)
-    // and the entry's local header.
+    // and the entry's local header; unbounded: wrap it in a
+    // TLimitedEntryStream to read it.
     std::unique_ptr<TStream> Read(const std::u16string& Name, TZipHeader& LocalHeader);
 
 private:
@@ -65,7 +71,7 @@ private:
     void OpenStream(TStream& Stream, TZipMode Mode);
     void ReadCentralDirectory();
     TOpenedEntry OpenEntry(const std::u16string& Name, TZipHeader& LocalHeader);
-    TBytes ReadSized(const TOpenedEntry& Entry, const TZipHeader& LocalHeader, uint32_t MaxBytes);
+    bool FileCannotHold(const TOpenedEntry& Entry) const;
 
     TZipMode FMode = zmClosed;
     TStream* FStream = nullptr;

@@ -6,6 +6,8 @@
 #include "tests/support/EpubBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipWriter.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 
 namespace {
 
@@ -103,7 +105,8 @@ protected:
         TZipFile Zip;
         Zip.Open(Path, zmRead);
         TOffers Result;
-        Result.Taken = OfferEpubFallbackCovers(Zip, [&Result](const uint8_t* Data, size_t Size) {
+        TReadBudget Budget(Limits::RequestReadBytes);
+        Result.Taken = OfferEpubFallbackCovers(Zip, Budget, [&Result](const uint8_t* Data, size_t Size) {
             Result.Offered.emplace_back(reinterpret_cast<const char*>(Data), Size);
             return Result.Offered.back().rfind("GOOD", 0) == 0;
         });
@@ -266,7 +269,8 @@ TEST_F(EpubFallbacks, BooksWithoutAPackageOfferNothing)
     const std::u16string Path = Dir.Write(u"book.epub", BuildEpub(Book));
     TZipFile Zip;
     Zip.Open(Path, zmRead);
-    EXPECT_FALSE(OfferEpubFallbackCovers(Zip, [](const uint8_t*, size_t) { return true; }));
+    TReadBudget Budget(Limits::RequestReadBytes);
+    EXPECT_FALSE(OfferEpubFallbackCovers(Zip, Budget, [](const uint8_t*, size_t) { return true; }));
 }
 
 }

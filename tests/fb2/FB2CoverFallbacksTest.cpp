@@ -5,6 +5,8 @@
 #include "tests/support/Fb2Builder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipWriter.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 
 namespace {
 
@@ -123,7 +125,8 @@ protected:
         TZipFile Zip;
         Zip.Open(Path, zmRead);
         TOffers Result;
-        Result.Taken = OfferZippedFB2Covers(Zip, Result.Taker());
+        TReadBudget Budget(Limits::RequestReadBytes);
+        Result.Taken = OfferZippedFB2Covers(Zip, Budget, Result.Taker());
         return Result;
     }
     TTempDir Dir;

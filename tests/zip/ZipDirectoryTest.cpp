@@ -103,7 +103,7 @@ TEST(ZipDirectory, PrependedStub)
     // A self-extractor's offsets count from the file's start and read fine.
     Writer.Stub(Stub, true);
     TOpenArchive Fixed(Writer.Build());
-    EXPECT_EQ(Fixed.Zip.Read(u"a.txt"), Bytes("text"));
+    EXPECT_EQ(ReadWhole(Fixed.Zip, u"a.txt"), Bytes("text"));
 }
 
 TEST(ZipDirectory, NamesDecodeByTheirFlag)
@@ -145,7 +145,7 @@ TEST(ZipDirectory, IndexOfIsExactAndFindsTheFirst)
     EXPECT_EQ(Archive.Zip.FileNames(),
               (std::vector<std::u16string>{u"images/cover.jpg", u"OEBPS/", u"images/cover.jpg"}));
     EXPECT_EQ(Archive.Zip.IndexOf(u"images/cover.jpg"), 0);
-    EXPECT_EQ(Archive.Zip.Read(u"images/cover.jpg"), Bytes("one"));
+    EXPECT_EQ(ReadWhole(Archive.Zip, u"images/cover.jpg"), Bytes("one"));
     EXPECT_EQ(Archive.Zip.IndexOf(u"OEBPS/"), 1);
     for (const std::u16string Miss : {u"Images/Cover.jpg", u"images\\cover.jpg", u"/images/cover.jpg",
                                       u"images/cover.jpg ", u"OEBPS", u""})
@@ -229,7 +229,7 @@ TEST(ZipDirectory, ClosedReaderAndBadArguments)
 {
     TZipFile Zip;
     EXPECT_EQ(FailureOf<EZipException>([&] { Zip.FileNames(); }), "File must be open");
-    EXPECT_EQ(FailureOf<EZipException>([&] { Zip.Read(u"a"); }), "File must be open for reading");
+    EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Zip, u"a"); }), "File must be open for reading");
     EXPECT_EQ(Zip.IndexOf(u"a"), -1);
 
     TArchiveFile File(TwoEntryArchive());
@@ -272,7 +272,7 @@ TEST(ZipDirectory, ArchivesOpenWithReadSharing)
     Zip.Open(File.Path, zmRead);
     EXPECT_NO_THROW(TFileStream(File.Path, fsShareDenyWrite));
     EXPECT_TRUE(TZipFile::IsValid(File.Path));
-    EXPECT_EQ(Zip.Read(u"mimetype"), Bytes("application/epub+zip"));
+    EXPECT_EQ(ReadWhole(Zip, u"mimetype"), Bytes("application/epub+zip"));
 }
 
 TEST(ZipDirectory, OpensFromAStreamAtItsPosition)
@@ -283,7 +283,7 @@ TEST(ZipDirectory, OpensFromAStreamAtItsPosition)
     TPointerReadOnlyStream Stream(Archive.data(), static_cast<intptr_t>(Archive.size()));
     TZipFile Zip;
     Zip.Open(Stream, zmRead);
-    EXPECT_EQ(Zip.Read(u"a.txt"), Bytes("text"));
+    EXPECT_EQ(ReadWhole(Zip, u"a.txt"), Bytes("text"));
 
     // Local header offsets count from the stream's position at the open; the
     // central directory's offset is a plain stream position.
@@ -294,10 +294,10 @@ TEST(ZipDirectory, OpensFromAStreamAtItsPosition)
     TPointerReadOnlyStream Behind(Shifted.data(), static_cast<intptr_t>(Shifted.size()));
     Behind.Seek(100, soBeginning);
     Zip.Open(Behind, zmRead);
-    EXPECT_EQ(Zip.Read(u"a.txt"), Bytes("text"));
+    EXPECT_EQ(ReadWhole(Zip, u"a.txt"), Bytes("text"));
     Behind.Seek(0, soBeginning);
     Zip.Open(Behind, zmRead);
-    EXPECT_EQ(FailureOf<EZipException>([&] { Zip.Read(u"a.txt"); }), "Invalid Zip Local Header signature");
+    EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Zip, u"a.txt"); }), "Invalid Zip Local Header signature");
 }
 
 }
