@@ -14,6 +14,20 @@ std::u16string DecodeZipName(const TZipHeader& Header)
     return platform::MultiByteToWide(CodePage, Header.FileName);
 }
 
+namespace {
+
+// FNV-1a over the name's UTF-16 units.
+uint64_t NameHash(const std::u16string& Name)
+{
+    uint64_t Hash = 14695981039346656037ull;
+    for (const char16_t Unit : Name) {
+        Hash = (Hash ^ static_cast<uint64_t>(Unit)) * 1099511628211ull;
+    }
+    return Hash;
+}
+
+}
+
 TZipFile::TZipFile() = default;
 
 TZipFile::~TZipFile() { Close(); }
@@ -73,9 +87,11 @@ void TZipFile::OpenStream(TStream& Stream, TZipMode Mode)
     try {
         FStartFileData = Stream.Position();
         ReadCentralDirectory();
+        IndexNames();
     } catch (...) {
         FStream = nullptr;
         FFiles.clear();
+        FNameIndex.clear();
         throw;
     }
     FMode = Mode;
@@ -100,10 +116,26 @@ void TZipFile::ReadCentralDirectory()
     }
 }
 
+void TZipFile::IndexNames()
+{
+    FNameIndex.clear();
+    FNameIndex.reserve(FFiles.size());
+    for (size_t Index = 0; Index < FFiles.size(); ++Index)
+        FNameIndex.emplace_back(NameHash(Decoded(FFiles[Index])), static_cast<int>(Index));
+    std::sort(FNameIndex.begin(), FNameIndex.end());
+}
+
+std::u16string TZipFile::Decoded(const TZipHeader& Header) const
+{
+    ++FNamesDecoded;
+    return DecodeZipName(Header);
+}
+
 void TZipFile::Close()
 {
     FMode = zmClosed;
     FFiles.clear();
+    FNameIndex.clear();
     FStream = nullptr;
     FFileStream.reset();
     FStartFileData = 0;
@@ -116,15 +148,17 @@ std::vector<std::u16string> TZipFile::FileNames() const
     std::vector<std::u16string> Names;
     Names.reserve(FFiles.size());
     for (const TZipHeader& Header : FFiles)
-        Names.push_back(DecodeZipName(Header));
+        Names.push_back(Decoded(Header));
     return Names;
 }
 
 int TZipFile::IndexOf(const std::u16string& Name) const
 {
-    for (size_t Index = 0; Index < FFiles.size(); ++Index)
-        if (DecodeZipName(FFiles[Index]) == Name)
-            return static_cast<int>(Index);
+    const uint64_t Hash = NameHash(Name);
+    auto At = std::lower_bound(FNameIndex.begin(), FNameIndex.end(), std::make_pair(Hash, 0));
+    for (; At != FNameIndex.end() && At->first == Hash; ++At)
+        if (Decoded(FFiles[static_cast<size_t>(At->second)]) == Name)
+            return At->second;
     return -1;
 }
 

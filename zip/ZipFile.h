@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/FileStream.h"
@@ -41,8 +42,13 @@ public:
     TZipMode Mode() const { return FMode; }
     // Decoded names of all entries, in central directory order.
     std::vector<std::u16string> FileNames() const;
-    // Index of the first entry whose name is exactly Name, or -1.
+    // Index of the first entry whose name is exactly Name, or -1. Looked up
+    // in an index of the names built once at opening: a lookup decodes only
+    // the entries whose names hash alike.
     int IndexOf(const std::u16string& Name) const;
+    // How many entry names this reader has decoded since it was made: each
+    // once at opening, then one a lookup and every one a FileNames.
+    uint64_t NamesDecoded() const { return FNamesDecoded; }
     int FileCount() const { return static_cast<int>(FFiles.size()); }
     // The central directory header of an entry; EListError for a bad index.
     const TZipHeader& FileInfo(int Index) const;
@@ -70,6 +76,8 @@ private:
 
     void OpenStream(TStream& Stream, TZipMode Mode);
     void ReadCentralDirectory();
+    void IndexNames();
+    std::u16string Decoded(const TZipHeader& Header) const;
     TOpenedEntry OpenEntry(const std::u16string& Name, TZipHeader& LocalHeader);
     bool FileCannotHold(const TOpenedEntry& Entry) const;
 
@@ -78,6 +86,10 @@ private:
     std::unique_ptr<TFileStream> FFileStream;
     int64_t FStartFileData = 0;
     std::vector<TZipHeader> FFiles;
+    // Each entry's decoded name's hash with its index, sorted by both: equal
+    // names keep central directory order, so the first is the one found.
+    std::vector<std::pair<uint64_t, int>> FNameIndex;
+    mutable uint64_t FNamesDecoded = 0;
 };
 
 // The entry's name as text: UTF-8 when bit 11 of its flag is set, else code

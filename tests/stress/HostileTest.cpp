@@ -33,6 +33,7 @@ constexpr uint64_t RequestBudget = 128 * MiB;
 // cover that the route reaches past what makes the input hostile.
 const std::set<std::string> Pictures = {
     "zip-65535-entries.fbz",
+    "zip-65535-long-names.epub",
     "png-text-chunks-8gb.epub",
     "pdb-65535-records.mobi",
     // Large pictures reduced row by row as they are decoded.

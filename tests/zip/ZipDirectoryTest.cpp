@@ -152,6 +152,31 @@ TEST(ZipDirectory, IndexOfIsExactAndFindsTheFirst)
         EXPECT_EQ(Archive.Zip.IndexOf(Miss), -1) << Utf8(Miss);
 }
 
+// Lookups by name in an archive of many long names: each name is decoded
+// once when the archive opens, then a lookup decodes only the entry it
+// finds, however many the archive holds; the first of equal names wins.
+TEST(ZipDirectory, LookupsDecodeOnlyTheNameTheyFind)
+{
+    constexpr int Count = 3000;
+    TZipWriter Writer;
+    const auto Name = [](int Index) { return std::string(200, 'n') + std::to_string(Index); };
+    for (int Index = 0; Index < Count; ++Index)
+        Writer.Add(Name(Index), "");
+    Writer.Add(Name(7), "again");
+    TOpenArchive Archive(Writer.Build());
+    EXPECT_EQ(Archive.Zip.NamesDecoded(), uint64_t{Count} + 1);
+
+    struct {
+        std::string Name;
+        int Index;
+    } const Cases[] = {{Name(0), 0}, {Name(Count - 1), Count - 1}, {Name(7), 7}, {Name(Count), -1}, {"", -1}};
+    for (const auto& Case : Cases) {
+        const uint64_t Before = Archive.Zip.NamesDecoded();
+        EXPECT_EQ(Archive.Zip.IndexOf(std::u16string(Case.Name.begin(), Case.Name.end())), Case.Index) << Case.Name;
+        EXPECT_LE(Archive.Zip.NamesDecoded() - Before, 1u) << Case.Name;
+    }
+}
+
 TEST(ZipDirectory, CentralHeaderFieldsAreKept)
 {
     TZipWriter Writer;
