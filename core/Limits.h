@@ -42,18 +42,29 @@ constexpr uint64_t FB2LaterSearchBytes = uint64_t{64} << 20;
 // package of a book of thousands of files); a cover page, parsed only under
 // 1 MiB; an SVG document, which may carry its picture as base64 text (16 MiB
 // holds a 12 MiB picture, and its parse with the text's copies stays under
-// 80 MiB); a fallback picture; what one fallback search reads in all and how
+// 80 MiB); what one fallback search reads in all and how
 // many pages and pictures it tries; the picture elements a cover page may show.
 constexpr uint32_t EpubPackageBytes = uint32_t{32} << 20;
 constexpr uint32_t EpubPageBytes = (uint32_t{1} << 20) - 1;
 constexpr uint32_t EpubSvgBytes = uint32_t{16} << 20;
-constexpr uint32_t EpubPictureBytes = uint32_t{32} << 20;
 constexpr uint64_t EpubSearchBytes = uint64_t{128} << 20;
 constexpr size_t EpubTries = 32;
 constexpr size_t CoverPagePictures = 16;
 
-// Mobipocket: a fallback record (thumbnail or first picture).
-constexpr int32_t MobiRecordBytes = int32_t{32} << 20;
+// A cover picture's encoded bytes, whichever route reads them (an archive
+// entry or a Palm record, the marked cover or a fallback): covers are a few
+// MiB at most, and the bytes are held while the picture decodes.
+constexpr uint32_t CoverPictureBytes = uint32_t{32} << 20;
+
+// Mobipocket: what of record 0 is read for its headers: the EXTH block is
+// searched for within its first MiB, and a block is a few KiB.
+constexpr uint32_t MobiHeaderBytes = uint32_t{2} << 20;
+
+// What one request reads into memory in all (entries, records, documents,
+// pictures), each read freed before the next: the marked cover's reads at
+// their limits and the largest fallback search's allowance fit, and the
+// total bounds the work of a request that reads one thing after another.
+constexpr uint64_t RequestReadBytes = uint64_t{256} << 20;
 
 // Pictures: the most pixels any decoder makes (256 MiB at 4 bytes each),
 // and the most a picture that must shrink may hold whole where its format

@@ -78,12 +78,12 @@ std::u16string CoverHref(const IXMLDocument& Document)
 
 // Follows container and package; every node and the document are gone when
 // this returns, before the picture is read.
-TCoverReference FindCoverReference(TZipFile& Zip)
+TCoverReference FindCoverReference(TZipFile& Zip, TReadBudget& Budget)
 {
     const IXMLDocument Document = NewXMLDocument();
     std::u16string Package;
     {
-        const TBytes Container = Zip.Read(u"META-INF/container.xml", Limits::EpubPackageBytes);
+        const TBytes Container = Zip.Read(u"META-INF/container.xml", Limits::EpubPackageBytes, Budget);
         TPointerReadOnlyStream Stream(Container.data(), static_cast<intptr_t>(Container.size()));
         Document->SetXMLFromStream(Stream);
         Package = PackagePath(Document);
@@ -92,7 +92,7 @@ TCoverReference FindCoverReference(TZipFile& Zip)
         return {};
     TCoverReference Cover{ExtractZipDir(Package), std::u16string()};
     {
-        const TBytes PackageBytes = Zip.Read(Package, Limits::EpubPackageBytes);
+        const TBytes PackageBytes = Zip.Read(Package, Limits::EpubPackageBytes, Budget);
         TPointerReadOnlyStream Stream(PackageBytes.data(), static_cast<intptr_t>(PackageBytes.size()));
         Document->LoadFromStream(Stream);
     }
@@ -127,10 +127,10 @@ std::u16string ResolveCoverEntryName(const std::u16string& BaseDirectory, const 
     return Name;
 }
 
-TBytes ExtractEpubCover(TZipFile& Zip)
+TBytes ExtractEpubCover(TZipFile& Zip, TReadBudget& Budget)
 {
-    const TCoverReference Cover = FindCoverReference(Zip);
+    const TCoverReference Cover = FindCoverReference(Zip, Budget);
     if (Cover.Reference.empty())
         return TBytes();
-    return Zip.Read(ResolveCoverEntryName(Cover.BaseDirectory, Cover.Reference));
+    return Zip.Read(ResolveCoverEntryName(Cover.BaseDirectory, Cover.Reference), Limits::CoverPictureBytes, Budget);
 }

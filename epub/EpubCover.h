@@ -8,8 +8,9 @@
 // The cover picture's bytes of an open EPUB archive: META-INF/container.xml
 // names the package document, whose last <meta name="cover"> gives the id of
 // the manifest item whose href is the picture. Empty when the book names no
-// cover this way; a missing or damaged entry raises.
-TBytes ExtractEpubCover(TZipFile& Zip);
+// cover this way; a missing, damaged or too large entry raises. Every read
+// draws on Budget.
+TBytes ExtractEpubCover(TZipFile& Zip, TReadBudget& Budget);
 
 // An entry name up to and including its last '/'; empty without one.
 std::u16string ExtractZipDir(const std::u16string& Name);

@@ -16,7 +16,6 @@
 #include "epub/NavLandmarks.h"
 #include "platform/CodePages.h"
 #include "xml/XMLElements.h"
-#include "zip/BoundedEntry.h"
 
 namespace {
 
@@ -37,7 +36,10 @@ struct TPictureRef {
 
 class TFallbackSearch {
 public:
-    TFallbackSearch(TZipFile& Zip, const TCoverCandidateTaker& Take) : FZip(Zip), FTake(Take) {}
+    TFallbackSearch(TZipFile& Zip, TReadBudget& Budget, const TCoverCandidateTaker& Take)
+        : FZip(Zip), FTake(Take), FBudget(Budget, Limits::EpubSearchBytes)
+    {
+    }
 
     bool Run()
     {
@@ -68,7 +70,11 @@ public:
 private:
     std::optional<TBytes> Read(const std::string& Name, uint32_t Limit)
     {
-        return ReadBoundedEntry(FZip, Wide(Name), Limit, &FBudget);
+        try {
+            return FZip.Read(Wide(Name), Limit, FBudget);
+        } catch (const Exception&) {
+            return std::nullopt;
+        }
     }
 
     IXMLDocument LoadEntry(const std::string& Name, uint32_t Limit)
@@ -223,7 +229,7 @@ private:
     {
         if (FEncrypted.count(Name) || !FSeen.insert(Name).second || !MayTry())
             return false;
-        const std::optional<TBytes> Bytes = Read(Name, Limits::EpubPictureBytes);
+        const std::optional<TBytes> Bytes = Read(Name, Limits::CoverPictureBytes);
         if (!Bytes)
             return false;
         const TMarkup Markup = SniffMarkup(Bytes->data(), Bytes->size());
@@ -297,7 +303,7 @@ private:
             return OfferEntry(Picture.Value, Follow);
         if (!MayTry())
             return false;
-        const std::optional<TBytes> Bytes = DecodeDataUri(Picture.Value, Limits::EpubPictureBytes);
+        const std::optional<TBytes> Bytes = DecodeDataUri(Picture.Value, Limits::CoverPictureBytes);
         return Bytes && FTake(Bytes->data(), Bytes->size());
     }
 
@@ -311,13 +317,13 @@ private:
     // SVG document first asks.
     std::unordered_map<std::string, uint64_t> FEntryBytes;
     bool FLandmarked = false;
-    TReadBudget FBudget{Limits::EpubSearchBytes};
+    TReadBudget FBudget;
     size_t FTries = 0;
 };
 
 }
 
-bool OfferEpubFallbackCovers(TZipFile& Zip, const TCoverCandidateTaker& Take)
+bool OfferEpubFallbackCovers(TZipFile& Zip, TReadBudget& Budget, const TCoverCandidateTaker& Take)
 {
-    return TFallbackSearch(Zip, Take).Run();
+    return TFallbackSearch(Zip, Budget, Take).Run();
 }

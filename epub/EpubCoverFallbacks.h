@@ -27,7 +27,7 @@
 // Hrefs are resolved against the folder of the document that holds them,
 // each entry is read once, the <meta> chain's own entry never offered as it
 // is, and entries listed in META-INF/encryption.xml never read. Every read
-// is bounded, and all of them together; an entry that is missing, too large
-// or damaged is passed over. Returns whether a candidate was taken. Raises
-// nothing of its own.
-bool OfferEpubFallbackCovers(TZipFile& Zip, const TCoverCandidateTaker& Take);
+// is bounded, and the search as a whole draws a share of the request's
+// Budget; an entry that is missing, too large or damaged is passed over.
+// Returns whether a candidate was taken. Raises nothing of its own.
+bool OfferEpubFallbackCovers(TZipFile& Zip, TReadBudget& Budget, const TCoverCandidateTaker& Take);

@@ -13,18 +13,18 @@ bool OfferBytes(const TBytes& Picture, const TCoverCandidateTaker& Take)
 
 }
 
-bool OfferEpubCovers(TStream& Book, bool Fallbacks, const TCoverCandidateTaker& Take)
+bool OfferEpubCovers(TStream& Book, bool Fallbacks, TReadBudget& Budget, const TCoverCandidateTaker& Take)
 {
     TZipFile Zip;
     if (!Zip.OpenIfArchive(Book))
         return false;
     if (!Fallbacks)
-        return OfferBytes(ExtractEpubCover(Zip), Take);
+        return OfferBytes(ExtractEpubCover(Zip, Budget), Take);
     try {
-        if (OfferBytes(ExtractEpubCover(Zip), Take))
+        if (OfferBytes(ExtractEpubCover(Zip, Budget), Take))
             return true;
     } catch (const Exception&) {
         // A cover entry that is missing or damaged leaves the other ways.
     }
-    return OfferEpubFallbackCovers(Zip, Take);
+    return OfferEpubFallbackCovers(Zip, Budget, Take);
 }

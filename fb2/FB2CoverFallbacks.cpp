@@ -11,7 +11,6 @@
 #include "fb2/FB2Cover.h"
 #include "fb2/FB2LenientCover.h"
 #include "fb2/ZipFB2.h"
-#include "zip/BoundedEntry.h"
 #include "zip/LimitedEntryStream.h"
 
 namespace {
@@ -100,21 +99,14 @@ bool RefusedByParser(const IXMLDocument& Document)
 
 // The cover of an entry the parser refused, read again leniently within
 // Limit, or with a Budget as later entries are read.
-bool OfferLenientEntry(TZipFile& Zip, const std::u16string& Name, uint32_t Limit, TReadBudget* Budget,
+bool OfferLenientEntry(TZipFile& Zip, const std::u16string& Name, uint32_t Limit, TReadBudget& Budget,
                        const TCoverCandidateTaker& Take)
 {
     try {
-        if (!Budget) {
-            TZipHeader LocalHeader;
-            const std::unique_ptr<TStream> Entry = Zip.Read(Name, LocalHeader);
-            TLimitedEntryStream Limited(*Entry, Limit);
-            return OfferLenientFB2Cover(Limited, Take);
-        }
-        const std::optional<TBytes> Bytes = ReadBoundedEntry(Zip, Name, Limit, Budget);
-        if (!Bytes)
-            return false;
-        TPointerReadOnlyStream Stream(Bytes->data(), static_cast<intptr_t>(Bytes->size()));
-        return OfferLenientFB2Cover(Stream, Take);
+        TZipHeader LocalHeader;
+        const std::unique_ptr<TStream> Entry = Zip.Read(Name, LocalHeader);
+        TLimitedEntryStream Limited(*Entry, Limit, Budget);
+        return OfferLenientFB2Cover(Limited, Take);
     } catch (const Exception&) {
         return false;
     }
@@ -196,12 +188,12 @@ bool OfferFB2DocumentCovers(IXMLDocument Document, const TCoverCandidateTaker& T
     return false;
 }
 
-bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take)
+bool OfferZippedFB2Covers(TZipFile& Zip, TReadBudget& Budget, const TCoverCandidateTaker& Take)
 {
     IXMLDocument First;
     {
         std::unique_ptr<TStream> EntryStream;
-        First = LoadFB2EntryDocument(Zip, EntryStream);
+        First = LoadFB2EntryDocument(Zip, EntryStream, Budget);
     }
     if (!First)
         return false;
@@ -209,13 +201,13 @@ bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take)
     const auto FirstName = std::find_if(Names.begin(), Names.end(), IsFB2EntryName);
     if (RefusedByParser(First)) {
         First.reset();
-        if (OfferLenientEntry(Zip, *FirstName, Limits::ZippedFB2TextBytes, nullptr, Take))
+        if (OfferLenientEntry(Zip, *FirstName, Limits::ZippedFB2TextBytes, Budget, Take))
             return true;
     } else if (OfferFB2DocumentCovers(std::move(First), Take)) {
         return true;
     }
     size_t Tried = 0;
-    TReadBudget Budget(Limits::FB2LaterSearchBytes);
+    TReadBudget Search(Budget, Limits::FB2LaterSearchBytes);
     for (auto Name = FirstName + 1; Name != Names.end(); ++Name) {
         if (!IsFB2EntryName(*Name))
             continue;
@@ -224,15 +216,18 @@ bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take)
         IXMLDocument Document = NewXMLDocument();
         {
             // The entry's bytes go once the document holds its text.
-            const std::optional<TBytes> Bytes = ReadBoundedEntry(Zip, *Name, Limits::FB2LaterEntryBytes, &Budget);
-            if (!Bytes)
+            TBytes Bytes;
+            try {
+                Bytes = Zip.Read(*Name, Limits::FB2LaterEntryBytes, Search);
+            } catch (const Exception&) {
                 continue;
-            TPointerReadOnlyStream Stream(Bytes->data(), static_cast<intptr_t>(Bytes->size()));
+            }
+            TPointerReadOnlyStream Stream(Bytes.data(), static_cast<intptr_t>(Bytes.size()));
             SetXMLTextFromStream(Document, Stream);
         }
         if (RefusedByParser(Document)) {
             Document.reset();
-            if (OfferLenientEntry(Zip, *Name, Limits::FB2LaterEntryBytes, &Budget, Take))
+            if (OfferLenientEntry(Zip, *Name, Limits::FB2LaterEntryBytes, Search, Take))
                 return true;
         } else if (OfferFB2DocumentCovers(std::move(Document), Take)) {
             return true;

@@ -36,5 +36,6 @@ bool OfferFB2DocumentCovers(IXMLDocument Document, const TCoverCandidateTaker& T
 
 // Offers the covers of the archive's ".fb2" entries in central directory
 // order: the first entry loaded as LoadFB2EntryDocument loads it, later ones
-// only when the earlier give no cover, each read bounded.
-bool OfferZippedFB2Covers(TZipFile& Zip, const TCoverCandidateTaker& Take);
+// only when the earlier give no cover, each read bounded; the later entries
+// draw a share of the request's Budget.
+bool OfferZippedFB2Covers(TZipFile& Zip, TReadBudget& Budget, const TCoverCandidateTaker& Take);

@@ -23,12 +23,14 @@ bool OfferCover(IXMLDocument Document, bool Fallbacks, const TCoverCandidateTake
 
 }
 
-bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, const TCoverCandidateTaker& Take)
+bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, TReadBudget& Budget,
+                         const TCoverCandidateTaker& Take)
 {
     IXMLDocument Document = NewXMLDocument();
     if (Reading == TFB2Reading::AsText)
         Book.SetPosition(0);
     RefuseOversizedDocument(Book);
+    Budget.Draw(static_cast<uint64_t>(Book.Size() - Book.Position()));
     try {
         if (Reading == TFB2Reading::AsFile) {
             Document->LoadFromStream(Book);
@@ -44,23 +46,24 @@ bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, con
         // The refused text is read again, without its tree.
         Document.reset();
         Book.SetPosition(0);
+        Budget.Draw(static_cast<uint64_t>(Book.Size()));
         return OfferLenientFB2Cover(Book, Take);
     }
     return OfferCover(std::move(Document), Fallbacks, Take);
 }
 
-bool OfferZippedFB2BookCovers(TStream& Book, bool Fallbacks, const TCoverCandidateTaker& Take)
+bool OfferZippedFB2BookCovers(TStream& Book, bool Fallbacks, TReadBudget& Budget, const TCoverCandidateTaker& Take)
 {
     TZipFile Zip;
     if (!Zip.OpenIfArchive(Book))
         return false;
     if (Fallbacks)
-        return OfferZippedFB2Covers(Zip, Take);
+        return OfferZippedFB2Covers(Zip, Budget, Take);
     IXMLDocument Document;
     {
         // The entry stream goes before the archive it reads from.
         std::unique_ptr<TStream> EntryStream;
-        Document = LoadFB2EntryDocument(Zip, EntryStream);
+        Document = LoadFB2EntryDocument(Zip, EntryStream, Budget);
     }
     Zip.Close();
     return OfferCover(std::move(Document), false, Take);

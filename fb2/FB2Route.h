@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CoverCandidate.h"
+#include "core/ReadBudget.h"
 #include "core/Stream.h"
 
 // How a plain book's bytes become text: as a file (the encoding from its
@@ -14,6 +15,7 @@ enum class TFB2Reading { AsFile, AsText };
 // lookup's (OfferFB2DocumentCovers) and, in an archive, later ".fb2" entries
 // (OfferZippedFB2Covers). A document that does not parse raises without
 // Fallbacks and offers nothing with them; an archive that is no ZIP offers
-// nothing.
-bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, const TCoverCandidateTaker& Take);
-bool OfferZippedFB2BookCovers(TStream& Book, bool Fallbacks, const TCoverCandidateTaker& Take);
+// nothing. Every read draws on the request's Budget.
+bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, TReadBudget& Budget,
+                         const TCoverCandidateTaker& Take);
+bool OfferZippedFB2BookCovers(TStream& Book, bool Fallbacks, TReadBudget& Budget, const TCoverCandidateTaker& Take);

@@ -17,7 +17,7 @@ bool IsFB2EntryName(const std::u16string& Name)
     return SameTextAscii(ExtractFileExt(Name), u".fb2");
 }
 
-IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& EntryStream)
+IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& EntryStream, TReadBudget& Budget)
 {
     for (const std::u16string& Name : Zip.FileNames()) {
         if (!IsFB2EntryName(Name))
@@ -26,7 +26,7 @@ IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& Entry
         EntryStream = Zip.Read(Name, LocalHeader);
         // A deflate bomb is refused at the limit instead of being inflated
         // into memory to its end.
-        TLimitedEntryStream Limited(*EntryStream, Limits::ZippedFB2TextBytes);
+        TLimitedEntryStream Limited(*EntryStream, Limits::ZippedFB2TextBytes, Budget);
         IXMLDocument Document = NewXMLDocument();
         SetXMLTextFromStream(Document, Limited);
         return Document;

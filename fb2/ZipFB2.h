@@ -17,5 +17,5 @@ bool IsFB2EntryName(const std::u16string& Name);
 
 // The document of the archive's first ".fb2" entry, its text set but not yet
 // parsed, or nullptr. EntryStream receives the entry stream, which the caller
-// releases together with the archive.
-IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& EntryStream);
+// releases together with the archive. The entry's text draws on Budget.
+IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& EntryStream, TReadBudget& Budget);

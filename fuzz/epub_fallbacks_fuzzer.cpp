@@ -12,6 +12,8 @@
 #include "epub/EpubHref.h"
 #include "epub/NavLandmarks.h"
 #include "zip/ZipFile.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
@@ -19,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     try {
         TZipFile Zip;
         Zip.Open(Stream, zmRead);
-        OfferEpubFallbackCovers(Zip, [](const uint8_t*, size_t) { return false; });
+        TReadBudget Budget(Limits::RequestReadBytes);
+        OfferEpubFallbackCovers(Zip, Budget, [](const uint8_t*, size_t) { return false; });
     } catch (const Exception&) {
         // A damaged archive is refused with an exception; only crashes,
         // hangs and leaks are findings.

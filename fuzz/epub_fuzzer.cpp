@@ -5,6 +5,8 @@
 #include "core/MemoryStream.h"
 #include "epub/EpubCover.h"
 #include "zip/ZipFile.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
@@ -12,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     try {
         TZipFile Zip;
         Zip.Open(Stream, zmRead);
-        ExtractEpubCover(Zip);
+        TReadBudget Budget(Limits::RequestReadBytes);
+        ExtractEpubCover(Zip, Budget);
     } catch (const Exception&) {
     }
     return 0;

@@ -15,6 +15,8 @@
 #include "xml/XMLDocument.h"
 #include "xml/XMLText.h"
 #include "zip/ZipFile.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
@@ -50,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
         TZipFile Zip;
         Zip.Open(Stream, zmRead);
-        OfferZippedFB2Covers(Zip, Refuse);
+        TReadBudget Budget(Limits::RequestReadBytes);
+        OfferZippedFB2Covers(Zip, Budget, Refuse);
     } catch (const Exception&) {
         // Damaged input is refused with an exception; only crashes, hangs
         // and leaks are findings.

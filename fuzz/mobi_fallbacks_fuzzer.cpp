@@ -8,13 +8,16 @@
 #include "core/MemoryStream.h"
 #include "mobi/MobiCoverFallbacks.h"
 #include "mobi/MobiUnit.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
     for (const bool AllowFirstPicture : {false, true}) {
         try {
             TPalmPDB Database(std::make_unique<TPointerReadOnlyStream>(Data, static_cast<intptr_t>(Size)), u"fuzz");
-            OfferMobiFallbackCovers(Database, ReadMobiCoverFields(Database), AllowFirstPicture,
+            TReadBudget Budget(Limits::RequestReadBytes);
+            OfferMobiFallbackCovers(Database, ReadMobiCoverFields(Database, Budget), AllowFirstPicture, Budget,
                                     [](const uint8_t*, size_t) { return false; });
         } catch (const Exception&) {
             // Damaged databases are refused with an exception.

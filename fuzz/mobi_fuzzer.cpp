@@ -7,6 +7,8 @@
 
 #include "core/MemoryStream.h"
 #include "mobi/MobiUnit.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 
 namespace {
 
@@ -16,11 +18,12 @@ void ExtractBothWays(const uint8_t* Data, size_t Size)
         try {
             TPalmPDB Database(std::make_unique<TPointerReadOnlyStream>(Data, static_cast<intptr_t>(Size)), u"fuzz");
             TBytes Cover;
-            ExtractMobiCover(Database, AllowFirstPicture, Cover);
+            TReadBudget Budget(Limits::RequestReadBytes);
+            ExtractMobiCover(Database, AllowFirstPicture, Budget, Cover);
             TBytes Record;
             for (int32_t Index = -1; Index <= Database.RecordListCount() && Index < 64; ++Index) {
                 try {
-                    Database.GetRecordB(Index, Record);
+                    Database.GetRecordB(Index, Record, Budget);
                 } catch (const Exception&) {
                 }
             }

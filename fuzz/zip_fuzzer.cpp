@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     for (const std::u16string& Name : Zip.FileNames()) {
         Zip.IndexOf(Name);
         try {
-            Zip.Read(Name);
+            TReadBudget Budget(Limits::RequestReadBytes);
+            Zip.Read(Name, Limits::ZipEntryBytes, Budget);
         } catch (const Exception&) {
         }
         try {

@@ -7,16 +7,16 @@ namespace {
 
 constexpr int32_t NoRecord = NoCover;
 
-bool OfferRecord(TPalmPDB& Database, int64_t Index, const TCoverCandidateTaker& Take)
+bool OfferRecord(TPalmPDB& Database, int64_t Index, TReadBudget& Budget, const TCoverCandidateTaker& Take)
 {
     if (Index < 0 || Index >= Database.RecordListCount())
         return false;
     const auto Record = static_cast<int32_t>(Index);
-    if (Database.RecordHeader(Record).Size > Limits::MobiRecordBytes)
+    if (Database.RecordHeader(Record).Size > int64_t{Limits::CoverPictureBytes})
         return false;
     TBytes Bytes;
     try {
-        Database.GetRecordB(Record, Bytes);
+        Database.GetRecordB(Record, Bytes, Budget);
     } catch (const Exception&) {
         return false;
     }
@@ -26,12 +26,12 @@ bool OfferRecord(TPalmPDB& Database, int64_t Index, const TCoverCandidateTaker& 
 }
 
 bool OfferMobiFallbackCovers(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture,
-                             const TCoverCandidateTaker& Take)
+                             TReadBudget& Budget, const TCoverCandidateTaker& Take)
 {
     if (Fields.FirstImage <= 0 || Fields.EXTH.Cover != NoRecord)
         return false;
     const int32_t Thumbnail = Fields.EXTH.Thumbnail;
-    if (Thumbnail != NoRecord && OfferRecord(Database, int64_t{Fields.FirstImage} + Thumbnail, Take))
+    if (Thumbnail != NoRecord && OfferRecord(Database, int64_t{Fields.FirstImage} + Thumbnail, Budget, Take))
         return true;
-    return AllowFirstPicture && Thumbnail != 0 && OfferRecord(Database, Fields.FirstImage, Take);
+    return AllowFirstPicture && Thumbnail != 0 && OfferRecord(Database, Fields.FirstImage, Budget, Take);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/ByteOrder.h"
+#include "core/Limits.h"
 #include "mobi/MobiLayout.h"
 
 // Record 0 of a Mobipocket book starts with a 16-byte leading header, then
@@ -96,10 +97,10 @@ int64_t FindBytesInStream(TCustomMemoryStream& Stream, int32_t LimitMiB, std::st
     return -1;
 }
 
-TMobiCoverFields ReadMobiCoverFields(TPalmPDB& Database)
+TMobiCoverFields ReadMobiCoverFields(TPalmPDB& Database, TReadBudget& Budget)
 {
     TBytes Record0;
-    Database.GetRecordB(0, Record0);
+    Database.GetRecordB(0, Record0, Budget, Limits::MobiHeaderBytes);
     if (Record0.empty())
         return {};
     // Identifier: "MOBI"; a record 0 shorter than 20 bytes fails the read.
@@ -120,7 +121,8 @@ TMobiCoverFields ReadMobiCoverFields(TPalmPDB& Database)
     return Result;
 }
 
-void ExtractMobiCover(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture, TBytes& Cover)
+void ExtractMobiCover(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture, TReadBudget& Budget,
+                      TBytes& Cover)
 {
     Cover.clear();
     if (Fields.FirstImage <= 0)
@@ -132,22 +134,24 @@ void ExtractMobiCover(TPalmPDB& Database, const TMobiCoverFields& Fields, bool A
         CoverOffset = 0;
     }
     const int64_t CoverRecord = int64_t{Fields.FirstImage} + CoverOffset;
-    if (CoverRecord < 0 || CoverRecord >= Database.RecordListCount())
+    if (CoverRecord < 0 || CoverRecord >= Database.RecordListCount() ||
+        Database.RecordHeader(static_cast<int32_t>(CoverRecord)).Size > int64_t{Limits::CoverPictureBytes})
         return;
     TBytes CoverBytes;
-    Database.GetRecordB(static_cast<int32_t>(CoverRecord), CoverBytes);
+    Database.GetRecordB(static_cast<int32_t>(CoverRecord), CoverBytes, Budget);
     Cover.swap(CoverBytes);
 }
 
-void ExtractMobiCover(TPalmPDB& Database, bool AllowFirstPicture, TBytes& Cover)
+void ExtractMobiCover(TPalmPDB& Database, bool AllowFirstPicture, TReadBudget& Budget, TBytes& Cover)
 {
     Cover.clear();
-    ExtractMobiCover(Database, ReadMobiCoverFields(Database), AllowFirstPicture, Cover);
+    ExtractMobiCover(Database, ReadMobiCoverFields(Database, Budget), AllowFirstPicture, Budget, Cover);
 }
 
 void ExtractMobiCover(const std::u16string& FileName, bool AllowFirstPicture, TBytes& Cover)
 {
     Cover.clear();
     const std::unique_ptr<TPalmPDB> Database = TPalmPDB::CreateReadOnly(FileName);
-    ExtractMobiCover(*Database, AllowFirstPicture, Cover);
+    TReadBudget Budget(Limits::RequestReadBytes);
+    ExtractMobiCover(*Database, AllowFirstPicture, Budget, Cover);
 }

@@ -26,16 +26,21 @@ struct TMobiCoverFields {
     int32_t FirstImage = 0;
     TEXTHOffsets EXTH;
 };
-// Raises what the database reader raises, also for a record 0 of 1 to 19 bytes.
-TMobiCoverFields ReadMobiCoverFields(TPalmPDB& Database);
+// Record 0 is read only as far as Limits::MobiHeaderBytes, drawn from
+// Budget: an EXTH block that runs on past that gives no offsets. Raises what
+// the database reader raises, also for a record 0 of 1 to 19 bytes.
+TMobiCoverFields ReadMobiCoverFields(TPalmPDB& Database, TReadBudget& Budget);
 
 // The cover record of a Mobipocket book into Cover (emptied first); empty
-// means no picture. Errors of the Palm database reader are raised.
+// means no picture, also for a record above Limits::CoverPictureBytes.
+// Errors of the Palm database reader are raised. The file's lookup is a
+// request of its own, with a budget of its own.
 void ExtractMobiCover(const std::u16string& FileName, bool AllowFirstPicture, TBytes& Cover);
-// The same lookup in an open database.
-void ExtractMobiCover(TPalmPDB& Database, bool AllowFirstPicture, TBytes& Cover);
+// The same lookup in an open database, every read drawn from Budget.
+void ExtractMobiCover(TPalmPDB& Database, bool AllowFirstPicture, TReadBudget& Budget, TBytes& Cover);
 // The same lookup with record 0 already read.
-void ExtractMobiCover(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture, TBytes& Cover);
+void ExtractMobiCover(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture, TReadBudget& Budget,
+                      TBytes& Cover);
 
 // The first position at or after StartPos where Pattern occurs in the
 // stream's memory, or -1. Candidates stop after LimitMiB mebibytes from the

@@ -1,5 +1,6 @@
 #include "mobi/PalmDatabaseRO.h"
 
+#include <algorithm>
 
 #include "core/ByteOrder.h"
 #include "core/FileStream.h"
@@ -161,7 +162,7 @@ const TPDBRecordHeader& TPalmPDB::RecordHeader(int32_t Index) const
     return FPDBRecordList[static_cast<size_t>(Index)];
 }
 
-void TPalmPDB::GetRecordB(int32_t Index, TBytes& Data)
+void TPalmPDB::GetRecordB(int32_t Index, TBytes& Data, TReadBudget& Budget, uint32_t MaxBytes)
 {
     const TPDBRecordHeader& Entry = RecordHeader(Index);
     if (Entry.Size < 0)
@@ -175,9 +176,11 @@ void TPalmPDB::GetRecordB(int32_t Index, TBytes& Data)
     const int64_t Remaining = FStream->Size() - Entry.Offset;
     if (Remaining < Entry.Size)
         throw EReadError(SReadError);
-    Data.resize(static_cast<size_t>(Entry.Size));
+    const int32_t Wanted = static_cast<int32_t>(std::min<uint32_t>(static_cast<uint32_t>(Entry.Size), MaxBytes));
+    Budget.Draw(static_cast<uint64_t>(Wanted));
+    Data.resize(static_cast<size_t>(Wanted));
     FStream->SetPosition(Entry.Offset);
-    FStream->ReadBuffer(Data.data(), Entry.Size);
+    FStream->ReadBuffer(Data.data(), Wanted);
 }
 
 int32_t TPalmPDB::SwapLongInt(int32_t L)

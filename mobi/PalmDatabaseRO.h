@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
+#include "core/ReadBudget.h"
 #include "core/Stream.h"
 #include "core/Types.h"
 
@@ -75,8 +76,11 @@ public:
     int32_t DBFileSize() const { return FDBFileSize; }
     const std::u16string& PDBFile() const { return FPDBFile; }
 
-    // The bytes of record Index into Data.
-    void GetRecordB(int32_t Index, TBytes& Data);
+    // The bytes of record Index into Data: all of them, or the first
+    // MaxBytes of a longer record. They are drawn from Budget first
+    // (EReadError when it has too few left), and a record that claims more
+    // than the file holds fails with EReadError before anything is held.
+    void GetRecordB(int32_t Index, TBytes& Data, TReadBudget& Budget, uint32_t MaxBytes = UINT32_MAX);
 
     static int32_t SwapLongInt(int32_t L);
     static TDateTime PalmToTDateTime(uint32_t Seconds);

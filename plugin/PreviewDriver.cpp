@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "core/FileStream.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 #include "core/Strings.h"
 #include "epub/EpubRoute.h"
 #include "fb2/FB2Route.h"
@@ -22,16 +24,17 @@ bool IsExtendedLength(const std::u16string& AccessPath) { return AccessPath.find
 bool OfferBookCovers(TStream& Book, const std::u16string& Key, TFB2Reading Reading, const TPluginSettings& Settings,
                      const TCoverCandidateTaker& Take)
 {
+    TReadBudget Budget(Limits::RequestReadBytes);
     const bool Fallbacks = Settings.CoverFallbacks;
     switch (ChooseRoute(Key)) {
     case TRoute::Mobipocket:
-        return OfferMobiCovers(Book, Settings.MobiAllowFirstPic, Fallbacks, Take);
+        return OfferMobiCovers(Book, Settings.MobiAllowFirstPic, Fallbacks, Budget, Take);
     case TRoute::ZippedFB2:
-        return OfferZippedFB2BookCovers(Book, Fallbacks, Take);
+        return OfferZippedFB2BookCovers(Book, Fallbacks, Budget, Take);
     case TRoute::Epub:
-        return OfferEpubCovers(Book, Fallbacks, Take);
+        return OfferEpubCovers(Book, Fallbacks, Budget, Take);
     case TRoute::PlainFB2:
-        return OfferPlainFB2Covers(Book, Reading, Fallbacks, Take);
+        return OfferPlainFB2Covers(Book, Reading, Fallbacks, Budget, Take);
     }
     return false;
 }

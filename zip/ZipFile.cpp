@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "platform/CodePages.h"
-#include "zip/EntryBytes.h"
+#include "zip/LimitedEntryStream.h"
 #include "zip/ZipEndRecord.h"
 #include "zip/ZipRecords.h"
 
@@ -12,6 +12,20 @@ std::u16string DecodeZipName(const TZipHeader& Header)
 {
     const auto CodePage = Header.FileNameCodePage == platform::cpUtf8 ? platform::cpUtf8 : platform::cpOem437;
     return platform::MultiByteToWide(CodePage, Header.FileName);
+}
+
+namespace {
+
+// FNV-1a over the name's UTF-16 units.
+uint64_t NameHash(const std::u16string& Name)
+{
+    uint64_t Hash = 14695981039346656037ull;
+    for (const char16_t Unit : Name) {
+        Hash = (Hash ^ static_cast<uint64_t>(Unit)) * 1099511628211ull;
+    }
+    return Hash;
+}
+
 }
 
 TZipFile::TZipFile() = default;
@@ -73,9 +87,11 @@ void TZipFile::OpenStream(TStream& Stream, TZipMode Mode)
     try {
         FStartFileData = Stream.Position();
         ReadCentralDirectory();
+        IndexNames();
     } catch (...) {
         FStream = nullptr;
         FFiles.clear();
+        FNameIndex.clear();
         throw;
     }
     FMode = Mode;
@@ -100,10 +116,26 @@ void TZipFile::ReadCentralDirectory()
     }
 }
 
+void TZipFile::IndexNames()
+{
+    FNameIndex.clear();
+    FNameIndex.reserve(FFiles.size());
+    for (size_t Index = 0; Index < FFiles.size(); ++Index)
+        FNameIndex.emplace_back(NameHash(Decoded(FFiles[Index])), static_cast<int>(Index));
+    std::sort(FNameIndex.begin(), FNameIndex.end());
+}
+
+std::u16string TZipFile::Decoded(const TZipHeader& Header) const
+{
+    ++FNamesDecoded;
+    return DecodeZipName(Header);
+}
+
 void TZipFile::Close()
 {
     FMode = zmClosed;
     FFiles.clear();
+    FNameIndex.clear();
     FStream = nullptr;
     FFileStream.reset();
     FStartFileData = 0;
@@ -116,15 +148,17 @@ std::vector<std::u16string> TZipFile::FileNames() const
     std::vector<std::u16string> Names;
     Names.reserve(FFiles.size());
     for (const TZipHeader& Header : FFiles)
-        Names.push_back(DecodeZipName(Header));
+        Names.push_back(Decoded(Header));
     return Names;
 }
 
 int TZipFile::IndexOf(const std::u16string& Name) const
 {
-    for (size_t Index = 0; Index < FFiles.size(); ++Index)
-        if (DecodeZipName(FFiles[Index]) == Name)
-            return static_cast<int>(Index);
+    const uint64_t Hash = NameHash(Name);
+    auto At = std::lower_bound(FNameIndex.begin(), FNameIndex.end(), std::make_pair(Hash, 0));
+    for (; At != FNameIndex.end() && At->first == Hash; ++At)
+        if (Decoded(FFiles[static_cast<size_t>(At->second)]) == Name)
+            return At->second;
     return -1;
 }
 
@@ -161,31 +195,34 @@ std::unique_ptr<TStream> TZipFile::Read(const std::u16string& Name, TZipHeader& 
     return OpenEntry(Name, LocalHeader).Stream;
 }
 
-TBytes TZipFile::Read(const std::u16string& Name, uint32_t MaxBytes)
+// What the rest of the file could possibly yield through the entry's method
+// is less than its stated size.
+bool TZipFile::FileCannotHold(const TOpenedEntry& Entry) const
 {
-    MaxBytes = std::min(MaxBytes, Limits::ZipEntryBytes);
-    TZipHeader LocalHeader;
-    const TOpenedEntry Entry = OpenEntry(Name, LocalHeader);
-    if (LocalHeader.Flag & ZipFlagSizesFollowData)
-        return ReadToEnd(*Entry.Stream, MaxBytes);
-    return ReadSized(Entry, LocalHeader, MaxBytes);
-}
-
-// The central directory's size is the length of the result; the local one, if
-// smaller, is how much of it is read, the rest staying zero.
-TBytes TZipFile::ReadSized(const TOpenedEntry& Entry, const TZipHeader& LocalHeader, uint32_t MaxBytes)
-{
-    const uint32_t Length = Entry.Central->UncompressedSize;
-    // What the rest of the file could possibly yield through this method.
     const int64_t DataInFile = std::max<int64_t>(FStream->Size() - Entry.DataStart, 0);
     const int64_t Expansion = Entry.Handler->MaxExpansion;
-    const bool FileCannotHold = Expansion > 0 &&
-        DataInFile <= std::numeric_limits<int64_t>::max() / Expansion && DataInFile * Expansion < Length;
-    if (Length > MaxBytes || FileCannotHold)
+    return Expansion > 0 && DataInFile <= std::numeric_limits<int64_t>::max() / Expansion &&
+           DataInFile * Expansion < Entry.Central->UncompressedSize;
+}
+
+TBytes TZipFile::Read(const std::u16string& Name, uint32_t Limit, TReadBudget& Budget)
+{
+    TZipHeader LocalHeader;
+    const TOpenedEntry Entry = OpenEntry(Name, LocalHeader);
+    TLimitedEntryStream Limited(*Entry.Stream, std::min(Limit, Limits::ZipEntryBytes), Budget);
+    const uint32_t Length = Entry.Central->UncompressedSize;
+    if (LocalHeader.Flag & ZipFlagSizesFollowData) {
+        // The stated size is a hint only: one byte beyond the limit ends the read.
+        return Limited.ReadAtMost(std::numeric_limits<uint64_t>::max());
+    }
+    if (Length > Limited.Limit() || FileCannotHold(Entry))
         throw EZipException(SZipReadError);
-    TBytes Result(Length);
-    const int64_t Wanted = std::min(LocalHeader.UncompressedSize, Length);
-    if (Wanted > 0 && ReadUpTo(*Entry.Stream, Result.data(), Wanted) != Wanted)
+    const uint32_t Wanted = std::min(LocalHeader.UncompressedSize, Length);
+    TBytes Result = Limited.ReadAtMost(Wanted);
+    if (Result.size() != Wanted)
         throw EZipException(SZipReadError);
+    // Kept as the reader has always answered: a local size below the central
+    // one leaves the rest of the entry zero.
+    Result.resize(Length);
     return Result;
 }

@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/FileStream.h"
 #include "core/Limits.h"
+#include "core/ReadBudget.h"
 #include "core/Stream.h"
 #include "core/Types.h"
 #include "zip/ZipCompressionHandlers.h"
@@ -40,18 +42,28 @@ public:
     TZipMode Mode() const { return FMode; }
     // Decoded names of all entries, in central directory order.
     std::vector<std::u16string> FileNames() const;
-    // Index of the first entry whose name is exactly Name, or -1.
+    // Index of the first entry whose name is exactly Name, or -1. Looked up
+    // in an index of the names built once at opening: a lookup decodes only
+    // the entries whose names hash alike.
     int IndexOf(const std::u16string& Name) const;
+    // How many entry names this reader has decoded since it was made: each
+    // once at opening, then one a lookup and every one a FileNames.
+    uint64_t NamesDecoded() const { return FNamesDecoded; }
     int FileCount() const { return static_cast<int>(FFiles.size()); }
     // The central directory header of an entry; EListError for a bad index.
     const TZipHeader& FileInfo(int Index) const;
 
-    // The whole uncompressed entry; EZipException "Error reading zip file"
-    // when it is larger than MaxBytes (at most Limits::ZipEntryBytes), before
-    // it is held in memory.
-    TBytes Read(const std::u16string& Name, uint32_t MaxBytes = Limits::ZipEntryBytes);
+    // The whole uncompressed entry, read through a TLimitedEntryStream: at
+    // most Limit bytes (never above Limits::ZipEntryBytes, nor what Budget has
+    // left), every byte read charged to Budget, also when the read then
+    // fails. EZipException "Error reading zip file" when the entry is larger,
+    // by its stated size before anything is held, or by what it yields.
+    // An entry with its sizes before the data is its central size long: the
+    // local size, when smaller, is how much is read, the rest left zero.
+    TBytes Read(const std::u16string& Name, uint32_t Limit, TReadBudget& Budget);
     // A stream over the uncompressed entry (valid while this reader is open)
-    // and the entry's local header.
+    // and the entry's local header; unbounded: wrap it in a
+    // TLimitedEntryStream to read it.
     std::unique_ptr<TStream> Read(const std::u16string& Name, TZipHeader& LocalHeader);
 
 private:
@@ -64,14 +76,20 @@ private:
 
     void OpenStream(TStream& Stream, TZipMode Mode);
     void ReadCentralDirectory();
+    void IndexNames();
+    std::u16string Decoded(const TZipHeader& Header) const;
     TOpenedEntry OpenEntry(const std::u16string& Name, TZipHeader& LocalHeader);
-    TBytes ReadSized(const TOpenedEntry& Entry, const TZipHeader& LocalHeader, uint32_t MaxBytes);
+    bool FileCannotHold(const TOpenedEntry& Entry) const;
 
     TZipMode FMode = zmClosed;
     TStream* FStream = nullptr;
     std::unique_ptr<TFileStream> FFileStream;
     int64_t FStartFileData = 0;
     std::vector<TZipHeader> FFiles;
+    // Each entry's decoded name's hash with its index, sorted by both: equal
+    // names keep central directory order, so the first is the one found.
+    std::vector<std::pair<uint64_t, int>> FNameIndex;
+    mutable uint64_t FNamesDecoded = 0;
 };
 
 // The entry's name as text: UTF-8 when bit 11 of its flag is set, else code

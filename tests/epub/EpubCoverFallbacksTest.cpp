@@ -2,6 +2,8 @@
 
 #include <tuple>
 
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 #include "epub/CoverPage.h"
 #include "epub/EpubCoverFallbacks.h"
 #include "epub/EpubHref.h"
@@ -107,7 +109,8 @@ protected:
         TZipFile Zip;
         Zip.Open(Path, zmRead);
         TOffers Result;
-        Result.Taken = OfferEpubFallbackCovers(Zip, [&Result](const uint8_t* Data, size_t Size) {
+        TReadBudget Budget(Limits::RequestReadBytes);
+        Result.Taken = OfferEpubFallbackCovers(Zip, Budget, [&Result](const uint8_t* Data, size_t Size) {
             Result.Offered.emplace_back(reinterpret_cast<const char*>(Data), Size);
             return Result.Offered.back().rfind("GOOD", 0) == 0;
         });
@@ -450,7 +453,8 @@ TEST_F(EpubFallbacks, BooksWithoutAPackageOfferNothing)
     const std::u16string Path = Dir.Write(u"book.epub", BuildEpub(Book));
     TZipFile Zip;
     Zip.Open(Path, zmRead);
-    EXPECT_FALSE(OfferEpubFallbackCovers(Zip, [](const uint8_t*, size_t) { return true; }));
+    TReadBudget Budget(Limits::RequestReadBytes);
+    EXPECT_FALSE(OfferEpubFallbackCovers(Zip, Budget, [](const uint8_t*, size_t) { return true; }));
 }
 
 }
@@ -475,8 +479,9 @@ TEST(EpubFallbackWork, GrowsWithThePackageNotItsSquare)
             Dir.Write(u"book" + std::u16string(1, char16_t(u'a' + Books++)) + u".epub", BuildEpub(Metadata, Manifest, {}));
         TZipFile Zip;
         Zip.Open(Path, zmRead);
+        TReadBudget Budget(Limits::RequestReadBytes);
         counting::Reset();
-        OfferEpubFallbackCovers(Zip, [](const uint8_t*, size_t) { return false; });
+        OfferEpubFallbackCovers(Zip, Budget, [](const uint8_t*, size_t) { return false; });
         return counting::Counts().Allocations;
     };
     for (const bool OneId : {false, true}) {

@@ -5,6 +5,8 @@
 #include "tests/support/EpubBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipWriter.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 
 namespace {
 
@@ -20,7 +22,8 @@ protected:
         const std::u16string Path = Dir.Write(u"book.epub", BuildEpub(Book));
         TZipFile Zip;
         Zip.Open(Path, zmRead);
-        const TBytes Picture = ExtractEpubCover(Zip);
+        TReadBudget Budget(Limits::RequestReadBytes);
+        const TBytes Picture = ExtractEpubCover(Zip, Budget);
         return std::string(Picture.begin(), Picture.end());
     }
     static TEpubBook Book(const std::string& Metadata, const std::string& Manifest,

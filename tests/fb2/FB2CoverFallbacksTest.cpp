@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "core/Limits.h"
 #include "core/MemoryStream.h"
+#include "core/ReadBudget.h"
 #include "fb2/FB2CoverFallbacks.h"
 #include "fb2/FB2Route.h"
 #include "tests/support/Fb2Builder.h"
@@ -145,7 +147,8 @@ TEST(FB2DocumentCovers, TheLinkByLocalNameInAnyNamespace)
         for (const bool Fallbacks : {false, true}) {
             TPointerReadOnlyStream Stream(Case.Text.data(), static_cast<intptr_t>(Case.Text.size()));
             TOffers Offers;
-            Offers.Taken = OfferPlainFB2Covers(Stream, TFB2Reading::AsFile, Fallbacks, Offers.Taker());
+            TReadBudget Budget(Limits::RequestReadBytes);
+            Offers.Taken = OfferPlainFB2Covers(Stream, TFB2Reading::AsFile, Fallbacks, Budget, Offers.Taker());
             EXPECT_EQ(Offers.Taken, Fallbacks ? Case.Cover : Case.Exact) << Case.What << Fallbacks;
             EXPECT_LE(Offers.Offered.size(), 1u) << Case.What << ": each binary once";
         }
@@ -160,7 +163,8 @@ protected:
         TZipFile Zip;
         Zip.Open(Path, zmRead);
         TOffers Result;
-        Result.Taken = OfferZippedFB2Covers(Zip, Result.Taker());
+        TReadBudget Budget(Limits::RequestReadBytes);
+        Result.Taken = OfferZippedFB2Covers(Zip, Budget, Result.Taker());
         return Result;
     }
     TTempDir Dir;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "core/Exceptions.h"
+#include "core/Limits.h"
 #include "core/MemoryStream.h"
+#include "core/ReadBudget.h"
 #include "fb2/Base64.h"
 #include "fb2/FB2LenientCover.h"
 #include "fb2/FB2Route.h"
@@ -131,9 +133,10 @@ TEST(LenientFB2Cover, OnlyWithFallbacks)
                 return true;
             };
             TPointerReadOnlyStream Plain(Text.data(), static_cast<intptr_t>(Text.size()));
+            TReadBudget Budget(Limits::RequestReadBytes);
             bool Taken = false;
             try {
-                Taken = OfferPlainFB2Covers(Plain, Reading, Fallbacks, Take);
+                Taken = OfferPlainFB2Covers(Plain, Reading, Fallbacks, Budget, Take);
             } catch (const Exception&) {
             }
             EXPECT_EQ(Taken, Fallbacks);
@@ -141,7 +144,7 @@ TEST(LenientFB2Cover, OnlyWithFallbacks)
             Offered.clear();
             TPointerReadOnlyStream Archive(Zipped.data(), static_cast<intptr_t>(Zipped.size()));
             try {
-                Taken = OfferZippedFB2BookCovers(Archive, Fallbacks, Take);
+                Taken = OfferZippedFB2BookCovers(Archive, Fallbacks, Budget, Take);
             } catch (const Exception&) {
                 Taken = false;
             }

@@ -5,8 +5,16 @@
 #include "tests/support/Fb2Builder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipWriter.h"
+#include "core/ReadBudget.h"
 
 namespace {
+
+// A budget that never runs out: these cases are about the entry's own limit.
+TReadBudget& AnyBudget()
+{
+    static TReadBudget Budget(UINT64_MAX);
+    return Budget;
+}
 
 TEST(FB2ZipFilter, PassesNamesEndingInFb2Zip)
 {
@@ -65,7 +73,7 @@ struct TZippedBook {
         IXMLDocument Document;
         {
             std::unique_ptr<TStream> Entry;
-            Document = LoadFB2EntryDocument(Zip, Entry);
+            Document = LoadFB2EntryDocument(Zip, Entry, AnyBudget());
             Zip.Close();
         }
         if (!Document)
@@ -128,7 +136,7 @@ TEST(FB2ZipEntry, ADamagedEntryRaises)
     Writer.Add("book.fb2", BookWithCover("x")).LocalSignature = 0x12345678;
     TZippedBook Zipped(Writer);
     std::unique_ptr<TStream> Entry;
-    EXPECT_THROW(LoadFB2EntryDocument(Zipped.Zip, Entry), EZipException);
+    EXPECT_THROW(LoadFB2EntryDocument(Zipped.Zip, Entry, AnyBudget()), EZipException);
 }
 
 TEST(FB2ZipEntry, ADeflateBombIsRefusedAtTheEntryLimit)
@@ -142,7 +150,7 @@ TEST(FB2ZipEntry, ADeflateBombIsRefusedAtTheEntryLimit)
     TZippedBook Zipped(Writer);
     std::unique_ptr<TStream> Entry;
     try {
-        LoadFB2EntryDocument(Zipped.Zip, Entry);
+        LoadFB2EntryDocument(Zipped.Zip, Entry, AnyBudget());
         FAIL() << "the bomb was read";
     } catch (const EZipException& Error) {
         EXPECT_STREQ(Error.what(), "Error reading zip file");

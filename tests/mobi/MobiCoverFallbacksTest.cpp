@@ -5,6 +5,8 @@
 #include "core/MemoryStream.h"
 #include "mobi/MobiCoverFallbacks.h"
 #include "tests/support/PdbBuilder.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 
 namespace {
 
@@ -36,7 +38,8 @@ std::vector<int> Offers(const TBytes& FirstRecord, bool AllowFirstPicture, const
     const TBytes File = MobiBook(FirstRecord, BookRecords - 1, {});
     TPalmPDB Database(std::make_unique<TPointerReadOnlyStream>(File.data(), static_cast<intptr_t>(File.size())), u"book");
     std::vector<int> Offered;
-    OfferMobiFallbackCovers(Database, ReadMobiCoverFields(Database), AllowFirstPicture, [&](const uint8_t* Data, size_t Size) {
+    TReadBudget Budget(Limits::RequestReadBytes);
+    OfferMobiFallbackCovers(Database, ReadMobiCoverFields(Database, Budget), AllowFirstPicture, Budget, [&](const uint8_t* Data, size_t Size) {
         const TBytes Record(Data, Data + Size);
         int Number = -1;
         for (size_t Index = 1; Index < BookRecords; ++Index)

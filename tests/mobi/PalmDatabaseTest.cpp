@@ -11,6 +11,13 @@
 
 namespace {
 
+// A budget that never runs out: these cases are about the records.
+TReadBudget& AnyBudget()
+{
+    static TReadBudget Budget(UINT64_MAX);
+    return Budget;
+}
+
 class PalmDatabaseFile : public ::testing::Test {
 protected:
     std::unique_ptr<TPalmPDB> Open(const TBytes& File) { return TPalmPDB::CreateReadOnly(Dir.Write(u"book.pdb", File)); }
@@ -67,10 +74,10 @@ TEST_F(PalmDatabaseFile, SizesComeFromTheNextOffset)
     EXPECT_EQ(Database->DBFileSize(), 1000);
 
     TBytes Data;
-    Database->GetRecordB(0, Data);
+    Database->GetRecordB(0, Data, AnyBudget());
     EXPECT_EQ(Data, TBytes(File.begin() + 100, File.begin() + 300));
-    EXPECT_EQ(FailureOf<ERangeError>([&] { Database->GetRecordB(1, Data); }), "Range check error");
-    Database->GetRecordB(2, Data);
+    EXPECT_EQ(FailureOf<ERangeError>([&] { Database->GetRecordB(1, Data, AnyBudget()); }), "Range check error");
+    Database->GetRecordB(2, Data, AnyBudget());
     EXPECT_EQ(Data, TBytes(File.begin() + 200, File.end())) << "still usable after a failed read";
 }
 
@@ -78,14 +85,14 @@ TEST_F(PalmDatabaseFile, LastRecordAtAndBeyondTheEnd)
 {
     auto AtEnd = Open(PdbWithOffsets({100, 1000}, 1000));
     TBytes Data{1, 2, 3};
-    AtEnd->GetRecordB(1, Data);
+    AtEnd->GetRecordB(1, Data, AnyBudget());
     EXPECT_TRUE(Data.empty());
     // The reader denies writing: Windows refuses to rewrite the file under it.
     AtEnd.reset();
 
     auto Beyond = Open(PdbWithOffsets({100, 1001}, 1000));
     EXPECT_EQ(Beyond->RecordHeader(1).Size, -1);
-    EXPECT_EQ(FailureOf<ERangeError>([&] { Beyond->GetRecordB(1, Data); }), "Range check error");
+    EXPECT_EQ(FailureOf<ERangeError>([&] { Beyond->GetRecordB(1, Data, AnyBudget()); }), "Range check error");
 }
 
 TEST_F(PalmDatabaseFile, RecordsRunningPastTheEndAreRefused)
@@ -94,9 +101,9 @@ TEST_F(PalmDatabaseFile, RecordsRunningPastTheEndAreRefused)
     // record's derived size is larger than what the file holds.
     auto Database = Open(PdbWithOffsets({100, 0x7FFFFFF0}, 1000));
     TBytes Data;
-    EXPECT_EQ(FailureOf<EReadError>([&] { Database->GetRecordB(0, Data); }), "Stream read error");
+    EXPECT_EQ(FailureOf<EReadError>([&] { Database->GetRecordB(0, Data, AnyBudget()); }), "Stream read error");
     EXPECT_LT(Data.capacity(), 1000u) << "refused before allocating";
-    EXPECT_EQ(FailureOf<ERangeError>([&] { Database->GetRecordB(1, Data); }), "Range check error");
+    EXPECT_EQ(FailureOf<ERangeError>([&] { Database->GetRecordB(1, Data, AnyBudget()); }), "Range check error");
 }
 
 TEST_F(PalmDatabaseFile, IndexOutsideTheList)
@@ -104,9 +111,9 @@ TEST_F(PalmDatabaseFile, IndexOutsideTheList)
     auto Database = Open(PdbFile({MarkedRecord(0), MarkedRecord(1)}));
     TBytes Data;
     for (int32_t Index : {-1, 2, 65535, INT32_MIN})
-        EXPECT_EQ(FailureOf<EInvalidPalmDatabase>([&] { Database->GetRecordB(Index, Data); }),
+        EXPECT_EQ(FailureOf<EInvalidPalmDatabase>([&] { Database->GetRecordB(Index, Data, AnyBudget()); }),
                   "Invalid record index: " + std::to_string(Index));
-    Database->GetRecordB(1, Data);
+    Database->GetRecordB(1, Data, AnyBudget());
     EXPECT_EQ(Data, MarkedRecord(1));
 }
 
@@ -119,7 +126,7 @@ TEST_F(PalmDatabaseFile, AllRecordsOfALargeList)
     ASSERT_EQ(Database->RecordListCount(), 65535);
     TBytes Data;
     for (int32_t Index : {0, 1, 2, 30000, 65533, 65534}) {
-        Database->GetRecordB(Index, Data);
+        Database->GetRecordB(Index, Data, AnyBudget());
         EXPECT_EQ(Data, Records[static_cast<size_t>(Index)]) << Index;
     }
 }
@@ -254,8 +261,8 @@ TEST(PalmDatabaseRecords, EveryReadGoesToTheStream)
     TPalmPDB Database(std::make_unique<TCountingStream>(File, BytesRead), u"");
     const int64_t AfterOpen = BytesRead;
     TBytes First, Second;
-    Database.GetRecordB(1, First);
-    Database.GetRecordB(1, Second);
+    Database.GetRecordB(1, First, AnyBudget());
+    Database.GetRecordB(1, Second, AnyBudget());
     EXPECT_EQ(First, MarkedRecord(1, 500));
     EXPECT_EQ(First, Second);
     EXPECT_EQ(BytesRead - AfterOpen, 1000);

@@ -15,6 +15,8 @@
 #include "tests/support/PdbBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipWriter.h"
+#include "core/Limits.h"
+#include "core/ReadBudget.h"
 
 namespace {
 
@@ -40,13 +42,21 @@ TEST(RouteFromAStream, EachRouteOffersItsCoverThenItsFallbacks)
 {
     const TBytes Cover = MarkedRecord(1), Other = MarkedRecord(2);
     const TRouteCall Mobi = [](TStream& Book, bool Fallbacks, const TCoverCandidateTaker& Take) {
-        return OfferMobiCovers(Book, true, Fallbacks, Take);
+        TReadBudget Budget(Limits::RequestReadBytes);
+        return OfferMobiCovers(Book, true, Fallbacks, Budget, Take);
     };
-    const TRouteCall Epub = OfferEpubCovers;
+    const TRouteCall Epub = [](TStream& Book, bool Fallbacks, const TCoverCandidateTaker& Take) {
+        TReadBudget Budget(Limits::RequestReadBytes);
+        return OfferEpubCovers(Book, Fallbacks, Budget, Take);
+    };
     const TRouteCall PlainFB2 = [](TStream& Book, bool Fallbacks, const TCoverCandidateTaker& Take) {
-        return OfferPlainFB2Covers(Book, TFB2Reading::AsFile, Fallbacks, Take);
+        TReadBudget Budget(Limits::RequestReadBytes);
+        return OfferPlainFB2Covers(Book, TFB2Reading::AsFile, Fallbacks, Budget, Take);
     };
-    const TRouteCall ZippedFB2 = OfferZippedFB2BookCovers;
+    const TRouteCall ZippedFB2 = [](TStream& Book, bool Fallbacks, const TCoverCandidateTaker& Take) {
+        TReadBudget Budget(Limits::RequestReadBytes);
+        return OfferZippedFB2BookCovers(Book, Fallbacks, Budget, Take);
+    };
 
     // A book naming no cover but a thumbnail (EXTH 202 at offset 1): the
     // first picture without fallbacks, the thumbnail then the first picture

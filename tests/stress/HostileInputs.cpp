@@ -198,6 +198,23 @@ TBytes FbzOfManyEntries(size_t Count)
     return Writer.Build();
 }
 
+// An EPUB whose own entries come after Count entries of 250-byte names:
+// every lookup by name must not decode them all again.
+TBytes EpubOfManyLongNames(size_t Count)
+{
+    TZipWriter Writer;
+    for (size_t I = 0; I < Count; ++I)
+        Writer.Add(std::string(240, 'n') + std::to_string(1000000000 + I), std::string());
+    Writer.Add("META-INF/container.xml", EpubContainer({"OEBPS/content.opf"}), ZipDeflated);
+    Writer.Add("OEBPS/content.opf",
+               EpubPackage("<meta name=\"cover\" content=\"c\"/>",
+                           "<item id=\"c\" href=\"cover.jpg\" media-type=\"image/jpeg\"/>"),
+               ZipDeflated);
+    Writer.Add("OEBPS/cover.jpg", SmallJpeg());
+    Writer.EntryCount = 0xFFFF;
+    return Writer.Build();
+}
+
 // Size bytes that end in candidates of the end record: "PK\5\6" at every
 // position of the last 64 KiB, each pointing its directory somewhere else.
 TBytes EndRecordCandidates(size_t Size)
@@ -484,6 +501,7 @@ const std::vector<THostileInput>& HostileInputs()
     {"zip-stored-100mb-cover.epub",
      [] { return EpubWithRawEntry("OEBPS/cover.png", TBytes(99u << 20, 0), ZipStored, 99u << 20); }},
     {"zip-65535-entries.fbz", [] { return FbzOfManyEntries(65534); }},
+    {"zip-65535-long-names.epub", [] { return EpubOfManyLongNames(65532); }},
     {"zip-end-record-window.fbz", [] { return EndRecordCandidates(100u << 20); }},
     {"zip-no-end-record.epub", [] { return TBytes(100u << 20, 'x'); }},
     {"png-claims-100000x100000.epub", [] { return EpubCover(PngClaiming(100000, 100000)); }},

@@ -93,8 +93,9 @@ int Read(const std::string& File)
         try {
             TZipFile Zip;
             Zip.Open(Path, zmRead);
+            TReadBudget Budget(Limits::RequestReadBytes);
             for (const std::u16string& Name : Zip.FileNames())
-                Outcome += "read " + std::to_string(Zip.Read(Name).size()) + " bytes; ";
+                Outcome += "read " + std::to_string(Zip.Read(Name, Limits::ZipEntryBytes, Budget).size()) + " bytes; ";
         } catch (const Exception& Error) {
             Outcome += std::string("refused: ") + Error.what();
         }

@@ -103,7 +103,7 @@ TEST(ZipDirectory, PrependedStub)
     // A self-extractor's offsets count from the file's start and read fine.
     Writer.Stub(Stub, true);
     TOpenArchive Fixed(Writer.Build());
-    EXPECT_EQ(Fixed.Zip.Read(u"a.txt"), Bytes("text"));
+    EXPECT_EQ(ReadWhole(Fixed.Zip, u"a.txt"), Bytes("text"));
 }
 
 TEST(ZipDirectory, NamesDecodeByTheirFlag)
@@ -145,11 +145,36 @@ TEST(ZipDirectory, IndexOfIsExactAndFindsTheFirst)
     EXPECT_EQ(Archive.Zip.FileNames(),
               (std::vector<std::u16string>{u"images/cover.jpg", u"OEBPS/", u"images/cover.jpg"}));
     EXPECT_EQ(Archive.Zip.IndexOf(u"images/cover.jpg"), 0);
-    EXPECT_EQ(Archive.Zip.Read(u"images/cover.jpg"), Bytes("one"));
+    EXPECT_EQ(ReadWhole(Archive.Zip, u"images/cover.jpg"), Bytes("one"));
     EXPECT_EQ(Archive.Zip.IndexOf(u"OEBPS/"), 1);
     for (const std::u16string Miss : {u"Images/Cover.jpg", u"images\\cover.jpg", u"/images/cover.jpg",
                                       u"images/cover.jpg ", u"OEBPS", u""})
         EXPECT_EQ(Archive.Zip.IndexOf(Miss), -1) << Utf8(Miss);
+}
+
+// Lookups by name in an archive of many long names: each name is decoded
+// once when the archive opens, then a lookup decodes only the entry it
+// finds, however many the archive holds; the first of equal names wins.
+TEST(ZipDirectory, LookupsDecodeOnlyTheNameTheyFind)
+{
+    constexpr int Count = 3000;
+    TZipWriter Writer;
+    const auto Name = [](int Index) { return std::string(200, 'n') + std::to_string(Index); };
+    for (int Index = 0; Index < Count; ++Index)
+        Writer.Add(Name(Index), "");
+    Writer.Add(Name(7), "again");
+    TOpenArchive Archive(Writer.Build());
+    EXPECT_EQ(Archive.Zip.NamesDecoded(), uint64_t{Count} + 1);
+
+    struct {
+        std::string Name;
+        int Index;
+    } const Cases[] = {{Name(0), 0}, {Name(Count - 1), Count - 1}, {Name(7), 7}, {Name(Count), -1}, {"", -1}};
+    for (const auto& Case : Cases) {
+        const uint64_t Before = Archive.Zip.NamesDecoded();
+        EXPECT_EQ(Archive.Zip.IndexOf(std::u16string(Case.Name.begin(), Case.Name.end())), Case.Index) << Case.Name;
+        EXPECT_LE(Archive.Zip.NamesDecoded() - Before, 1u) << Case.Name;
+    }
 }
 
 TEST(ZipDirectory, CentralHeaderFieldsAreKept)
@@ -229,7 +254,7 @@ TEST(ZipDirectory, ClosedReaderAndBadArguments)
 {
     TZipFile Zip;
     EXPECT_EQ(FailureOf<EZipException>([&] { Zip.FileNames(); }), "File must be open");
-    EXPECT_EQ(FailureOf<EZipException>([&] { Zip.Read(u"a"); }), "File must be open for reading");
+    EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Zip, u"a"); }), "File must be open for reading");
     EXPECT_EQ(Zip.IndexOf(u"a"), -1);
 
     TArchiveFile File(TwoEntryArchive());
@@ -272,7 +297,7 @@ TEST(ZipDirectory, ArchivesOpenWithReadSharing)
     Zip.Open(File.Path, zmRead);
     EXPECT_NO_THROW(TFileStream(File.Path, fsShareDenyWrite));
     EXPECT_TRUE(TZipFile::IsValid(File.Path));
-    EXPECT_EQ(Zip.Read(u"mimetype"), Bytes("application/epub+zip"));
+    EXPECT_EQ(ReadWhole(Zip, u"mimetype"), Bytes("application/epub+zip"));
 }
 
 TEST(ZipDirectory, OpensFromAStreamAtItsPosition)
@@ -283,7 +308,7 @@ TEST(ZipDirectory, OpensFromAStreamAtItsPosition)
     TPointerReadOnlyStream Stream(Archive.data(), static_cast<intptr_t>(Archive.size()));
     TZipFile Zip;
     Zip.Open(Stream, zmRead);
-    EXPECT_EQ(Zip.Read(u"a.txt"), Bytes("text"));
+    EXPECT_EQ(ReadWhole(Zip, u"a.txt"), Bytes("text"));
 
     // Local header offsets count from the stream's position at the open; the
     // central directory's offset is a plain stream position.
@@ -294,10 +319,10 @@ TEST(ZipDirectory, OpensFromAStreamAtItsPosition)
     TPointerReadOnlyStream Behind(Shifted.data(), static_cast<intptr_t>(Shifted.size()));
     Behind.Seek(100, soBeginning);
     Zip.Open(Behind, zmRead);
-    EXPECT_EQ(Zip.Read(u"a.txt"), Bytes("text"));
+    EXPECT_EQ(ReadWhole(Zip, u"a.txt"), Bytes("text"));
     Behind.Seek(0, soBeginning);
     Zip.Open(Behind, zmRead);
-    EXPECT_EQ(FailureOf<EZipException>([&] { Zip.Read(u"a.txt"); }), "Invalid Zip Local Header signature");
+    EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Zip, u"a.txt"); }), "Invalid Zip Local Header signature");
 }
 
 }

@@ -27,8 +27,8 @@ TEST(ZipRead, StoredAndDeflatedReadTheSame)
         Writer.Add("stored", Content, ZipStored);
         Writer.Add("deflated", Content, ZipDeflated);
         TOpenArchive Archive(Writer.Build());
-        EXPECT_EQ(Archive.Zip.Read(u"stored"), Content) << Size;
-        EXPECT_EQ(Archive.Zip.Read(u"deflated"), Content) << Size;
+        EXPECT_EQ(ReadWhole(Archive.Zip, u"stored"), Content) << Size;
+        EXPECT_EQ(ReadWhole(Archive.Zip, u"deflated"), Content) << Size;
     }
 }
 
@@ -43,9 +43,9 @@ TEST(ZipRead, SizesAfterTheData)
         Writer.Add("deflated", Content, ZipDeflated).Flag = ZipBit3;
         Writer.Add("stored", Content, ZipStored).Flag = ZipBit3;
         TOpenArchive Archive(Writer.Build());
-        EXPECT_EQ(Archive.Zip.Read(u"deflated"), Content) << Size;
+        EXPECT_EQ(ReadWhole(Archive.Zip, u"deflated"), Content) << Size;
         // A stored entry ends at its CompressedSize, before its data descriptor.
-        EXPECT_EQ(Archive.Zip.Read(u"stored"), Content) << Size;
+        EXPECT_EQ(ReadWhole(Archive.Zip, u"stored"), Content) << Size;
     }
 }
 
@@ -55,7 +55,7 @@ TEST(ZipRead, EmptySizedEntryIsNotTouched)
     TZipWriterEntry& Entry = Writer.Add("empty", TBytes(), ZipDeflated);
     Entry.Data = Bytes("\xFF\xFF not deflate");
     TOpenArchive Archive(Writer.Build());
-    EXPECT_TRUE(Archive.Zip.Read(u"empty").empty());
+    EXPECT_TRUE(ReadWhole(Archive.Zip, u"empty").empty());
 }
 
 TEST(ZipRead, DeflateEndingEarly)
@@ -68,8 +68,8 @@ TEST(ZipRead, DeflateEndingEarly)
     Unsized.Data = RawDeflate(Half);
     Unsized.Flag = ZipBit3;
     TOpenArchive Archive(Writer.Build());
-    EXPECT_EQ(FailureOf<EZipException>([&] { Archive.Zip.Read(u"sized"); }), "Error reading zip file");
-    EXPECT_EQ(Archive.Zip.Read(u"unsized"), Half);
+    EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Archive.Zip, u"sized"); }), "Error reading zip file");
+    EXPECT_EQ(ReadWhole(Archive.Zip, u"unsized"), Half);
 }
 
 TEST(ZipRead, LocalSizeSmallerThanCentral)
@@ -80,9 +80,9 @@ TEST(ZipRead, LocalSizeSmallerThanCentral)
     TZipWriterEntry& Larger = Writer.Add("larger", "abcdef");
     Larger.LocalUncompressedSize = 100; // the central size is what is read
     TOpenArchive Archive(Writer.Build());
-    EXPECT_EQ(Archive.Zip.Read(u"stored"), Bytes(std::string("abc\0\0\0", 6)));
-    EXPECT_EQ(Archive.Zip.Read(u"deflated"), Bytes(std::string("abcd\0\0", 6)));
-    EXPECT_EQ(Archive.Zip.Read(u"larger"), Bytes("abcdef"));
+    EXPECT_EQ(ReadWhole(Archive.Zip, u"stored"), Bytes(std::string("abc\0\0\0", 6)));
+    EXPECT_EQ(ReadWhole(Archive.Zip, u"deflated"), Bytes(std::string("abcd\0\0", 6)));
+    EXPECT_EQ(ReadWhole(Archive.Zip, u"larger"), Bytes("abcdef"));
 }
 
 // The central directory's method picks the stream: only its low 8 bits, and
@@ -105,9 +105,9 @@ TEST(ZipRead, CompressionMethods)
         Entry.Data = (Case.Central & 0xFF) == 8 ? RawDeflate(Content) : Content;
         TOpenArchive Archive(Writer.Build());
         if (Case.Supported) {
-            EXPECT_EQ(Archive.Zip.Read(u"e"), Content) << Case.Central;
+            EXPECT_EQ(ReadWhole(Archive.Zip, u"e"), Content) << Case.Central;
         } else {
-            EXPECT_EQ(FailureOf<EListError>([&] { Archive.Zip.Read(u"e"); }), "Item not found") << Case.Central;
+            EXPECT_EQ(FailureOf<EListError>([&] { ReadWhole(Archive.Zip, u"e"); }), "Item not found") << Case.Central;
             TZipHeader Local;
             EXPECT_THROW(Archive.Zip.Read(u"e", Local), EListError) << Case.Central;
         }
@@ -122,16 +122,16 @@ TEST(ZipRead, MissingNamesAndDamagedLocalHeaders)
     Writer.Add("far", "x");
     TBytes Archive = Writer.Build();
     TOpenArchive Open(Archive);
-    EXPECT_EQ(FailureOf<EZipException>([&] { Open.Zip.Read(u"Images/Cover.jpg"); }),
+    EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Open.Zip, u"Images/Cover.jpg"); }),
               "The specified file was not found");
-    EXPECT_EQ(FailureOf<EZipException>([&] { Open.Zip.Read(u"bad"); }), "Invalid Zip Local Header signature");
+    EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Open.Zip, u"bad"); }), "Invalid Zip Local Header signature");
 
     // A local header offset past the end of the file.
     const size_t FarOffsetField = Archive.size() - 22 - (46 + 3) + 42;
     for (int I = 0; I < 4; ++I)
         Archive[FarOffsetField + I] = 0xFF;
     TOpenArchive Far(Archive);
-    EXPECT_EQ(FailureOf<EZipException>([&] { Far.Zip.Read(u"far"); }), "Invalid Zip Local Header signature");
+    EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Far.Zip, u"far"); }), "Invalid Zip Local Header signature");
 }
 
 // A local header cut by the end of the file shows only as data that cannot
@@ -153,7 +153,7 @@ TEST(ZipRead, LocalHeaderCutShort)
     Directory[Directory.size() - 6] = 0; // the directory now starts at 0
     Directory.insert(Directory.end(), Cut.begin(), Cut.end());
     TOpenArchive Open(Directory);
-    EXPECT_EQ(FailureOf<EZipException>([&] { Open.Zip.Read(u"a"); }), "Error reading zip file");
+    EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Open.Zip, u"a"); }), "Error reading zip file");
 }
 
 TEST(ZipRead, CorruptDeflateData)
@@ -161,7 +161,7 @@ TEST(ZipRead, CorruptDeflateData)
     TZipWriter Writer;
     Writer.Add("e", Sample(100), ZipDeflated).Data = Bytes("\xFF\xFF\xFF\xFF\xFF\xFF");
     TOpenArchive Archive(Writer.Build());
-    EXPECT_EQ(FailureOf<EZDecompressionError>([&] { Archive.Zip.Read(u"e"); }), "data error");
+    EXPECT_EQ(FailureOf<EZDecompressionError>([&] { ReadWhole(Archive.Zip, u"e"); }), "data error");
 }
 
 TEST(ZipRead, StreamWithLocalHeader)
@@ -221,7 +221,7 @@ TEST(ZipRead, InterleavedEntryStreams)
             A->ReadBuffer(GotA.data() + Done, 10000);
             if (Done < Second.size())
                 B->ReadBuffer(GotB.data() + Done, 10000);
-            Archive.Zip.Read(u"1"); // moves the file too
+            ReadWhole(Archive.Zip, u"1"); // moves the file too
         }
         EXPECT_EQ(GotA, First) << Method;
         EXPECT_EQ(GotB, Second) << Method;
@@ -250,12 +250,12 @@ TEST(ZipRead, EntriesLargerThanTheLimit)
     TOpenArchive Archive(Writer.Build());
 
     for (const std::u16string Name : {u"declared", u"over", u"stated-over"}) {
-        EXPECT_EQ(FailureOf<EZipException>([&] { Archive.Zip.Read(Name); }), "Error reading zip file") << Utf8(Name);
+        EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Archive.Zip, Name); }), "Error reading zip file") << Utf8(Name);
         // A caller's larger limit does not lift the entry limit.
-        EXPECT_EQ(FailureOf<EZipException>([&] { Archive.Zip.Read(Name, 0xFFFFFFFF); }), "Error reading zip file")
+        EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Archive.Zip, Name, 0xFFFFFFFF); }), "Error reading zip file")
             << Utf8(Name);
     }
-    const TBytes Whole = Archive.Zip.Read(u"at-limit");
+    const TBytes Whole = ReadWhole(Archive.Zip, u"at-limit");
     ASSERT_EQ(Whole.size(), Limit);
     EXPECT_EQ(std::count(Whole.begin(), Whole.end(), 0), static_cast<std::ptrdiff_t>(Limit));
 }
@@ -270,8 +270,8 @@ TEST(ZipRead, EntriesLargerThanTheCallersLimit)
     Writer.Add("bit3", Content, ZipDeflated).Flag = ZipBit3;
     TOpenArchive Archive(Writer.Build());
     for (const std::u16string Name : {u"stored", u"deflated", u"bit3"}) {
-        EXPECT_EQ(Archive.Zip.Read(Name, 1000), Content) << Utf8(Name);
-        EXPECT_EQ(FailureOf<EZipException>([&] { Archive.Zip.Read(Name, 999); }), "Error reading zip file")
+        EXPECT_EQ(ReadWhole(Archive.Zip, Name, 1000), Content) << Utf8(Name);
+        EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Archive.Zip, Name, 999); }), "Error reading zip file")
             << Utf8(Name);
     }
 }
@@ -291,9 +291,9 @@ TEST(ZipRead, StatedSizesTheFileCannotHold)
     Dense.Data = DeflatedRun(16u << 20);
     Dense.CentralUncompressedSize = Dense.LocalUncompressedSize = 16u << 20;
     TOpenArchive Archive(Writer.Build());
-    EXPECT_EQ(FailureOf<EZipException>([&] { Archive.Zip.Read(u"stored"); }), "Error reading zip file");
-    EXPECT_EQ(FailureOf<EZipException>([&] { Archive.Zip.Read(u"deflated"); }), "Error reading zip file");
-    EXPECT_EQ(Archive.Zip.Read(u"dense"), TBytes(16u << 20));
+    EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Archive.Zip, u"stored"); }), "Error reading zip file");
+    EXPECT_EQ(FailureOf<EZipException>([&] { ReadWhole(Archive.Zip, u"deflated"); }), "Error reading zip file");
+    EXPECT_EQ(ReadWhole(Archive.Zip, u"dense"), TBytes(16u << 20));
 }
 
 }

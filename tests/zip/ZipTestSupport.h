@@ -16,6 +16,13 @@ struct TArchiveFile {
     std::u16string Path;
 };
 
+// The whole entry as a request of its own reads it.
+inline TBytes ReadWhole(TZipFile& Zip, const std::u16string& Name, uint32_t Limit = Limits::ZipEntryBytes)
+{
+    TReadBudget Budget(Limits::RequestReadBytes);
+    return Zip.Read(Name, Limit, Budget);
+}
+
 struct TOpenArchive : TArchiveFile {
     explicit TOpenArchive(const TBytes& Archive) : TArchiveFile(Archive) { Zip.Open(Path, zmRead); }
     TZipFile Zip;
