@@ -5,35 +5,36 @@
 
 // Every limit on what one preview request may read, hold or try, in one
 // table. The module lives in a 32-bit host: 2 GiB of address space shared
-// with the host itself, so no one buffer may come near that, and a request
+// with the host itself, of which one request may take 128 MiB. A request
 // holds at most a few of these at once (the archive's entry, the document
-// parsed from it, the picture decoded from that).
+// parsed from it, the picture decoded from that), so each is sized for its
+// share of those 128 MiB, not for the address space.
 namespace Limits {
 
 // ZIP: the most bytes an entry read into memory may hold, by its stated size
-// or by what inflating it yields.
-constexpr uint32_t ZipEntryBytes = uint32_t{256} << 20;
+// or by what inflating it yields: the largest entry a route reads whole, a
+// zipped FictionBook's text, which is held while its tree is built.
+constexpr uint32_t ZipEntryBytes = uint32_t{64} << 20;
 
 // XML: what a stream's claimed size may make the service allocate before its
 // bytes arrive, and the parser's memory in pointer-sized words (about 3
 // million nodes: a second's work, under 200 MiB on 64-bit).
 constexpr size_t XMLTrustedBytes = size_t{64} << 20;
 
-// XML text: what any document may be read from a stream (several times the
-// largest illustrated books, and the same bound as a zipped FictionBook's
-// text), and what a file may hold to be read as one, by its size before a byte
-// is read: the text is held whole while the tree is built over it, and a
-// request may take 128 MiB of a host that shares 2 GiB with us, so the text
-// gets at most half of that. Still twice the largest illustrated books.
-constexpr size_t XMLTextBytes = size_t{128} << 20;
+// XML text: what any document may be read from a stream, and what a file may
+// hold to be read as one, by its size before a byte is read: the text is
+// held whole while the tree is built over it, and a request may take 128 MiB
+// of a host that shares 2 GiB with us, so the text gets at most half of
+// that. Still twice the largest illustrated books.
+constexpr size_t XMLTextBytes = size_t{64} << 20;
 constexpr int64_t XMLFileBytes = int64_t{64} << 20;
 constexpr size_t XMLNodeWords = size_t{24} << 20;
 
-// FictionBook: the text of a zipped book, several times the largest
-// illustrated books and what bounds a deflate bomb (every byte is inflated,
-// held and scanned); later ".fb2" entries of an archive, each, how many and
-// in all, so that a library archive is not read through for one thumbnail.
-constexpr uint32_t ZippedFB2TextBytes = uint32_t{128} << 20;
+// FictionBook: the text of a zipped book, the same as a plain book's (every
+// byte is inflated, held and scanned, so this also bounds a deflate bomb);
+// later ".fb2" entries of an archive, each, how many and in all, so that a
+// library archive is not read through for one thumbnail.
+constexpr uint32_t ZippedFB2TextBytes = uint32_t{64} << 20;
 constexpr uint32_t FB2LaterEntryBytes = uint32_t{64} << 20;
 constexpr size_t FB2LaterEntries = 16;
 constexpr uint64_t FB2LaterSearchBytes = uint64_t{64} << 20;
