@@ -3,7 +3,6 @@
 #include <iterator>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "core/Limits.h"
@@ -290,11 +289,8 @@ private:
     {
         if (Picture.Inline)
             return DataUriBytes(Picture.Value);
-        if (FEntryBytes.empty())
-            for (int Index = 0; Index < FZip.FileCount(); ++Index)
-                FEntryBytes.emplace(Narrow(DecodeZipName(FZip.FileInfo(Index))), FZip.FileInfo(Index).UncompressedSize);
-        const auto Found = FEntryBytes.find(Picture.Value);
-        return Found == FEntryBytes.end() || FEncrypted.count(Picture.Value) ? 0 : Found->second;
+        const int Index = FZip.IndexOf(Wide(Picture.Value));
+        return Index < 0 || FEncrypted.count(Picture.Value) ? 0 : FZip.FileInfo(Index).UncompressedSize;
     }
 
     bool OfferPicture(const TPictureRef& Picture, TFollow Follow)
@@ -313,9 +309,6 @@ private:
     std::string FMetaChainEntry;
     std::set<std::string> FEncrypted;
     std::set<std::string> FSeen;
-    // Entry names (UTF-8) and stated sizes, the first of a name; made when an
-    // SVG document first asks.
-    std::unordered_map<std::string, uint64_t> FEntryBytes;
     bool FLandmarked = false;
     TReadBudget FBudget;
     size_t FTries = 0;
