@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -256,29 +257,28 @@ private:
             Refuse("Reference to undeclared namespace prefix: '" + std::string(Prefix) + "'");
     }
 
+    // Open addressing over a table of twice the names, rebuilt for each
+    // element: linear in its attributes, whatever the elements before it held.
     void CheckDuplicateAttributes()
     {
         const size_t Count = FAttributeNames.size();
         if (Count < 2)
             return;
-        if (Count <= 8) {
-            for (size_t I = 1; I < Count; ++I)
-                for (size_t J = 0; J < I; ++J)
-                    if (FAttributeNames[I] == FAttributeNames[J])
-                        Refuse("Duplicate attribute '" + std::string(FAttributeNames[I]) + "'");
-            return;
+        size_t Size = 4;
+        while (Size < 2 * Count)
+            Size *= 2;
+        FSlots.assign(Size, Empty);
+        for (uint32_t Index = 0; Index < Count; ++Index) {
+            const std::string_view Name = FAttributeNames[Index];
+            size_t Slot = std::hash<std::string_view>()(Name) & (Size - 1);
+            for (; FSlots[Slot] != Empty; Slot = (Slot + 1) & (Size - 1))
+                if (FAttributeNames[FSlots[Slot]] == Name)
+                    Refuse("Duplicate attribute '" + std::string(Name) + "'");
+            FSlots[Slot] = Index;
         }
-        // Clearing a hash set costs its bucket count, which the largest
-        // element so far has set: after one element of a million attributes,
-        // every later one would pay for a million.
-        if (FSeen.bucket_count() > 4 * Count)
-            FSeen = std::unordered_set<std::string_view>();
-        else
-            FSeen.clear();
-        for (const std::string_view Name : FAttributeNames)
-            if (!FSeen.insert(Name).second)
-                Refuse("Duplicate attribute '" + std::string(Name) + "'");
     }
+
+    static constexpr uint32_t Empty = UINT32_MAX;
 
     pugi::xml_document& FDocument;
     TEntityNames FDeclared;
@@ -288,7 +288,7 @@ private:
     std::vector<size_t> FScopeSizes;
     std::unordered_map<std::string_view, int> FBound;
     std::vector<std::string_view> FAttributeNames;
-    std::unordered_set<std::string_view> FSeen;
+    std::vector<uint32_t> FSlots;
     std::string FScratch;
 };
 
