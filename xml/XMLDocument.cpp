@@ -30,6 +30,7 @@ void RefuseOversizedDocument(TStream& Stream)
 
 void TXMLDocument::Clear()
 {
+    FNamespaces.reset();
     FDocument.reset();
     FPendingText = TXMLBuffer();
     FParseFailure.clear();
@@ -118,6 +119,13 @@ IXMLNode TXMLDocument::DocumentElement()
     if (!Root)
         return IXMLNode();
     return IXMLNode(shared_from_this(), Root);
+}
+
+const TXMLNamespaceIndex& TXMLDocument::Namespaces()
+{
+    if (!FNamespaces)
+        FNamespaces = std::make_unique<TXMLNamespaceIndex>(FDocument);
+    return *FNamespaces;
 }
 
 IXMLDocument NewXMLDocument()

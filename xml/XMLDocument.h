@@ -8,6 +8,7 @@
 #include "core/Exceptions.h"
 #include "core/Stream.h"
 #include "xml/XMLBuffer.h"
+#include "xml/XMLNamespaceIndex.h"
 #include "xml/XMLNode.h"
 
 BRISLEAF_EXCEPTION(EXMLDocError, Exception);
@@ -62,6 +63,11 @@ public:
     // The root element, or none.
     IXMLNode DocumentElement();
 
+    // The parsed tree's namespace declarations, indexed on first use; a
+    // change that may add one forgets the index.
+    const TXMLNamespaceIndex& Namespaces();
+    void ForgetNamespaces() { FNamespaces.reset(); }
+
 private:
     void Clear();
     void Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding);
@@ -71,6 +77,7 @@ private:
     TXMLBuffer FPendingText;
     std::string FParseFailure;
     bool FActive = false;
+    std::unique_ptr<TXMLNamespaceIndex> FNamespaces;
 };
 
 using IXMLDocument = std::shared_ptr<TXMLDocument>;

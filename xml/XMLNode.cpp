@@ -32,15 +32,11 @@ std::string_view LocalOf(std::string_view Name)
 }
 
 // The URI bound to Prefix (empty: the default namespace) at Element.
-std::string_view ResolvePrefix(pugi::xml_node Element, std::string_view Prefix)
+std::string_view ResolvePrefix(TXMLDocument& Document, pugi::xml_node Element, std::string_view Prefix)
 {
     if (Prefix == "xml")
         return XmlNamespace;
-    const std::string Declaration = Prefix.empty() ? std::string("xmlns") : "xmlns:" + std::string(Prefix);
-    for (pugi::xml_node Scope = Element; Scope && Scope.type() == pugi::node_element; Scope = Scope.parent())
-        if (pugi::xml_attribute Bound = Scope.attribute(Declaration.c_str()))
-            return Bound.value();
-    return {};
+    return Document.Namespaces().Resolve(Element, Prefix);
 }
 
 // The name as pugixml holds it: of the attribute, or of the node.
@@ -120,9 +116,11 @@ std::u16string IXMLNode::LocalName() const
 
 std::u16string IXMLNode::NamespaceURI() const
 {
+    if (!FOwner)
+        return std::u16string();
     const TNodeType Type = NodeType();
     if (Type == ntElement)
-        return Wide(ResolvePrefix(FNode, PrefixOf(FNode.name())));
+        return Wide(ResolvePrefix(*FOwner, FNode, PrefixOf(FNode.name())));
     if (Type != ntAttribute)
         return std::u16string();
     const std::string_view Name = FAttribute.name();
@@ -132,7 +130,7 @@ std::u16string IXMLNode::NamespaceURI() const
     // An attribute without a prefix is in no namespace.
     if (Prefix.empty())
         return std::u16string();
-    return Wide(ResolvePrefix(FNode, Prefix));
+    return Wide(ResolvePrefix(*FOwner, FNode, Prefix));
 }
 
 IXMLNodeList IXMLNode::ChildNodes() const
@@ -256,6 +254,7 @@ IXMLNode IXMLNodeList::GetOrCreate(const std::u16string& Name)
     const std::string Utf8Name = Narrow(Name);
     if (FKind == lkAttributes) {
         pugi::xml_attribute Created = FParent.append_attribute(Utf8Name.c_str());
+        FOwner->ForgetNamespaces();
         FAttributes.push_back(Created);
         return IXMLNode(FOwner, FParent, Created);
     }

@@ -399,6 +399,26 @@ TEST(XMLDocumentNodes, NamespaceUrisComeFromTheDeclarationsInScope)
     EXPECT_EQ(Attributes[0].LocalName(), u"href");
     EXPECT_EQ(Attributes[1].NamespaceURI(), u"");
     EXPECT_EQ(Root.AttributeNodes()[0].NamespaceURI(), u"http://www.w3.org/2000/xmlns/");
+
+    // A declaration made after a lookup counts in the next.
+    IXMLNode E = Inside[2].ChildNodes()[0];
+    E.AttributeNodes().GetOrCreate(u"xmlns:l");
+    EXPECT_EQ(E.NamespaceURI(), u"");
+}
+
+TEST(XMLDocumentNodes, EachOfManyPrefixesOnOneElementResolvesToItsOwnUri)
+{
+    std::string Text = "<r";
+    for (int I = 0; I < 300; ++I)
+        Text += " xmlns:p" + std::to_string(I) + "='urn:" + std::to_string(I) + "'";
+    Text += ">";
+    for (int I = 299; I >= 0; --I)
+        Text += "<p" + std::to_string(I) + ":a/>";
+    const IXMLNodeList Children = DocumentFromText(Text + "</r>")->DocumentElement().ChildNodes();
+    for (int I = 0; I < 300; ++I) {
+        const std::string Uri = "urn:" + std::to_string(I);
+        ASSERT_EQ(Children[299 - I].NamespaceURI(), std::u16string(Uri.begin(), Uri.end()));
+    }
 }
 
 TEST(XMLDocumentNodes, FindNodeMatchesQualifiedOrLocalNameWithinTheOwnersNamespace)
