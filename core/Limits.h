@@ -17,8 +17,7 @@ namespace Limits {
 constexpr uint32_t ZipEntryBytes = uint32_t{64} << 20;
 
 // XML: what a stream's claimed size may make the service allocate before its
-// bytes arrive, and the parser's memory in pointer-sized words (about 3
-// million nodes: a second's work, under 200 MiB on 64-bit).
+// bytes arrive.
 constexpr size_t XMLTrustedBytes = size_t{64} << 20;
 
 // XML text: what any document may be read from a stream, and what a file may
@@ -28,7 +27,13 @@ constexpr size_t XMLTrustedBytes = size_t{64} << 20;
 // that. Still twice the largest illustrated books.
 constexpr size_t XMLTextBytes = size_t{64} << 20;
 constexpr int64_t XMLFileBytes = int64_t{64} << 20;
-constexpr size_t XMLNodeWords = size_t{24} << 20;
+// A parsed document holds its text and the parser's tree over it. Both
+// together, the tree counted at 8 bytes a pointer-sized word as on a 64-bit
+// build (so that every build refuses the same documents), stay within 80
+// MiB: the pictures decoded from the text while it lives (at most three
+// quarters of it) then still fit the request's 128 MiB. A text at its limit
+// still has room for 250,000 nodes; a long novel has about 100,000.
+constexpr size_t XMLParseBytes = size_t{80} << 20;
 
 // FictionBook: the text of a zipped book, the same as a plain book's (every
 // byte is inflated, held and scanned, so this also bounds a deflate bomb);

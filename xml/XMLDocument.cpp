@@ -42,7 +42,7 @@ void TXMLDocument::Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding)
     Clear();
     const size_t Size = Buffer.Size();
     const bool Lenient = (FOptions & doLenient) != 0;
-    if (!WithinNodeBudget(CountNodesAtMost(Buffer.Data(), Size)))
+    if (!WithinNodeBudget(CountNodesAtMost(Buffer.Data(), Size), Size))
         throw EDOMParseError("Document holds more nodes than it may");
     // The parser owns the block from here on, also when it fails, and parses
     // it in place unless it has to convert its encoding.

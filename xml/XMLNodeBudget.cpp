@@ -6,9 +6,10 @@
 
 namespace {
 
-// pugixml keeps a node in 8 pointer-sized words and an attribute in 5.
-constexpr size_t NodeWords = 8;
-constexpr size_t AttributeWords = 5;
+// pugixml keeps a node in 8 pointer-sized words and an attribute in 5,
+// counted here at 8 bytes a word.
+constexpr size_t NodeBytes = 8 * 8;
+constexpr size_t AttributeBytes = 5 * 8;
 
 bool IsBlank(char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n'; }
 
@@ -51,8 +52,14 @@ TNodeCount CountNodesAtMost(const char* Text, size_t Size)
     return Count;
 }
 
-bool WithinNodeBudget(const TNodeCount& Count)
+bool WithinNodeBudget(const TNodeCount& Count, size_t TextBytes)
 {
-    return Count.Nodes <= Limits::XMLNodeWords / NodeWords &&
-           Count.Attributes <= (Limits::XMLNodeWords - Count.Nodes * NodeWords) / AttributeWords;
+    size_t Left = Limits::XMLParseBytes;
+    if (TextBytes > Left)
+        return false;
+    Left -= TextBytes;
+    if (Count.Nodes > Left / NodeBytes)
+        return false;
+    Left -= Count.Nodes * NodeBytes;
+    return Count.Attributes <= Left / AttributeBytes;
 }

@@ -14,8 +14,8 @@ struct TNodeCount {
 };
 TNodeCount CountNodesAtMost(const char* Text, size_t Size);
 
-// Whether a document of that many nodes is parsed: at most about 3 million
-// nodes, a second's work and under 200 MiB of parser memory on 64-bit. More
-// ends the document with a parse error before anything is built, however
-// small the file that inflated into it.
-bool WithinNodeBudget(const TNodeCount& Count);
+// Whether a text of TextBytes with that many nodes is parsed: the text and
+// the tree together within Limits::XMLParseBytes. More ends the document with
+// a parse error before anything is built, however small the file that
+// inflated into it.
+bool WithinNodeBudget(const TNodeCount& Count, size_t TextBytes);

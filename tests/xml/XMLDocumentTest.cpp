@@ -502,21 +502,37 @@ TEST(XMLNodeBudget, CountIsNeverBelowWhatIsBuilt)
     EXPECT_EQ(Simple.Attributes, 1u);
 }
 
-TEST(XMLNodeBudget, ManyTinyNodesAreRefusedBeforeTheyAreBuilt)
+TEST(XMLNodeBudget, TextAndTreeTogetherStayWithinTheBudget)
 {
-    constexpr size_t MaxNodes = (size_t{24} << 20) / 8;
-    EXPECT_TRUE(WithinNodeBudget({MaxNodes, 0}));
-    EXPECT_FALSE(WithinNodeBudget({MaxNodes + 1, 0}));
-    EXPECT_TRUE(WithinNodeBudget({MaxNodes / 2, MaxNodes * 4 / 5}));
-    EXPECT_FALSE(WithinNodeBudget({MaxNodes / 2, MaxNodes * 4 / 5 + 1}));
-    EXPECT_FALSE(WithinNodeBudget({1, SIZE_MAX}));
+    // A node takes 64 bytes and an attribute 40, counted as on a 64-bit build.
+    constexpr size_t Budget = size_t{80} << 20, Some = size_t{16} << 20, MaxNodes = (Budget - Some) / 64;
+    const struct {
+        TNodeCount Count;
+        size_t TextBytes;
+        bool Within;
+    } Cases[] = {
+        {{Budget / 64, 0}, 0, true},
+        {{Budget / 64 + 1, 0}, 0, false},
+        {{MaxNodes, 0}, Some, true},
+        {{MaxNodes + 1, 0}, Some, false},
+        {{MaxNodes / 2, MaxNodes * 32 / 40}, Some, true},
+        {{MaxNodes / 2, MaxNodes * 32 / 40 + 1}, Some, false},
+        {{1, 0}, Budget, false},
+        {{1, SIZE_MAX}, 0, false},
+        {{SIZE_MAX, 0}, 0, false},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(WithinNodeBudget(Case.Count, Case.TextBytes), Case.Within)
+            << Case.Count.Nodes << " nodes, " << Case.Count.Attributes << " attributes, " << Case.TextBytes;
 
+    // Each "<a/>" is 4 bytes of text and 64 of tree.
     std::string Text = "<r>";
-    for (size_t I = 0; I < MaxNodes; ++I)
+    for (size_t I = 0; I < Budget / 68; ++I)
         Text += "<a/>";
     Text += "</r>";
-    // Two nodes over: the root and the document besides the empty elements.
     EXPECT_EQ(FailureOf<EDOMParseError>([&] { DocumentFromText(Text)->Activate(); }),
               "Document holds more nodes than it may");
     EXPECT_EQ(FailureOf<EDOMParseError>([&] { DocumentFromFileBytes(Text); }), "Document holds more nodes than it may");
+    Text.erase(3, 4 * 1000);
+    EXPECT_NO_THROW(DocumentFromText(Text)->Activate());
 }
