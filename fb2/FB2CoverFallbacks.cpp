@@ -161,6 +161,22 @@ IXMLNode FindFB2BinaryByLink(const IXMLDocument& Document)
     return FindFB2Binary(RootChildren, Link);
 }
 
+namespace {
+
+// The covers of one ".fb2" entry: its document's, or where the parser
+// refuses it, what a lenient reading of it finds.
+bool OfferEntryCovers(TZipFile& Zip, const std::u16string& Name, uint32_t Limit, TReadBudget& Budget,
+                      const TCoverCandidateTaker& Take)
+{
+    IXMLDocument Document = LoadFB2Entry(Zip, Name, Limit, Budget);
+    if (!RefusedByParser(Document))
+        return OfferFB2DocumentCovers(std::move(Document), Take);
+    Document.reset();
+    return OfferLenientEntry(Zip, Name, Limit, Budget, Take);
+}
+
+}
+
 bool OfferFB2DocumentCovers(IXMLDocument Document, const TCoverCandidateTaker& Take)
 {
     if (!Document)
@@ -190,22 +206,12 @@ bool OfferFB2DocumentCovers(IXMLDocument Document, const TCoverCandidateTaker& T
 
 bool OfferZippedFB2Covers(TZipFile& Zip, TReadBudget& Budget, const TCoverCandidateTaker& Take)
 {
-    IXMLDocument First;
-    {
-        std::unique_ptr<TStream> EntryStream;
-        First = LoadFB2EntryDocument(Zip, EntryStream, Budget);
-    }
-    if (!First)
-        return false;
     const std::vector<std::u16string> Names = Zip.FileNames();
     const auto FirstName = std::find_if(Names.begin(), Names.end(), IsFB2EntryName);
-    if (RefusedByParser(First)) {
-        First.reset();
-        if (OfferLenientEntry(Zip, *FirstName, Limits::ZippedFB2TextBytes, Budget, Take))
-            return true;
-    } else if (OfferFB2DocumentCovers(std::move(First), Take)) {
+    if (FirstName == Names.end())
+        return false;
+    if (OfferEntryCovers(Zip, *FirstName, Limits::ZippedFB2TextBytes, Budget, Take))
         return true;
-    }
     size_t Tried = 0;
     TReadBudget Search(Budget, Limits::FB2LaterSearchBytes);
     for (auto Name = FirstName + 1; Name != Names.end(); ++Name) {
@@ -213,24 +219,10 @@ bool OfferZippedFB2Covers(TZipFile& Zip, TReadBudget& Budget, const TCoverCandid
             continue;
         if (Tried++ == Limits::FB2LaterEntries)
             break;
-        IXMLDocument Document = NewXMLDocument();
-        {
-            // The entry's bytes go once the document holds its text.
-            TBytes Bytes;
-            try {
-                Bytes = Zip.Read(*Name, Limits::FB2LaterEntryBytes, Search);
-            } catch (const Exception&) {
-                continue;
-            }
-            TPointerReadOnlyStream Stream(Bytes.data(), static_cast<intptr_t>(Bytes.size()));
-            SetXMLTextFromStream(Document, Stream);
-        }
-        if (RefusedByParser(Document)) {
-            Document.reset();
-            if (OfferLenientEntry(Zip, *Name, Limits::FB2LaterEntryBytes, Search, Take))
+        try {
+            if (OfferEntryCovers(Zip, *Name, Limits::FB2LaterEntryBytes, Search, Take))
                 return true;
-        } else if (OfferFB2DocumentCovers(std::move(Document), Take)) {
-            return true;
+        } catch (const Exception&) {
         }
     }
     return false;

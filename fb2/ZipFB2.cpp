@@ -4,6 +4,20 @@
 #include "core/Strings.h"
 #include "zip/LimitedEntryStream.h"
 
+namespace {
+
+IXMLDocument LoadEntryText(TStream& Entry, uint32_t Limit, TReadBudget& Budget)
+{
+    // A deflate bomb is refused at the limit instead of being inflated into
+    // memory to its end.
+    TLimitedEntryStream Limited(Entry, Limit, Budget);
+    IXMLDocument Document = NewXMLDocument();
+    SetXMLTextFromStream(Document, Limited);
+    return Document;
+}
+
+}
+
 bool PassesFB2ZipFilter(const std::u16string& AccessPath)
 {
     static constexpr size_t SuffixLength = 7;
@@ -24,12 +38,14 @@ IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& Entry
             continue;
         TZipHeader LocalHeader;
         EntryStream = Zip.Read(Name, LocalHeader);
-        // A deflate bomb is refused at the limit instead of being inflated
-        // into memory to its end.
-        TLimitedEntryStream Limited(*EntryStream, Limits::ZippedFB2TextBytes, Budget);
-        IXMLDocument Document = NewXMLDocument();
-        SetXMLTextFromStream(Document, Limited);
-        return Document;
+        return LoadEntryText(*EntryStream, Limits::ZippedFB2TextBytes, Budget);
     }
     return nullptr;
+}
+
+IXMLDocument LoadFB2Entry(TZipFile& Zip, const std::u16string& Name, uint32_t Limit, TReadBudget& Budget)
+{
+    TZipHeader LocalHeader;
+    const std::unique_ptr<TStream> Entry = Zip.Read(Name, LocalHeader);
+    return LoadEntryText(*Entry, Limit, Budget);
 }

@@ -19,3 +19,8 @@ bool IsFB2EntryName(const std::u16string& Name);
 // parsed, or nullptr. EntryStream receives the entry stream, which the caller
 // releases together with the archive. The entry's text draws on Budget.
 IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& EntryStream, TReadBudget& Budget);
+
+// The document of the entry Name, its text (at most Limit bytes, drawn on
+// Budget) set but not yet parsed. The entry is inflated straight into the
+// document's text, never held besides it.
+IXMLDocument LoadFB2Entry(TZipFile& Zip, const std::u16string& Name, uint32_t Limit, TReadBudget& Budget);

@@ -255,6 +255,25 @@ std::string WideFb2(size_t Width)
     return Text + "</FictionBook>";
 }
 
+// Count binaries, each under a prefix of its own that the root binds to the
+// FictionBook namespace, so that only the namespace-aware lookup of the
+// cover fallbacks matches them; the cover links to the last.
+std::string NamespacedBinariesFb2(size_t Count)
+{
+    const std::string Namespace = "http://www.gribuser.ru/xml/fictionbook/2.0";
+    std::string Text = "<?xml version=\"1.0\"?><FictionBook xmlns=\"" + Namespace +
+                       "\" xmlns:l=\"http://www.w3.org/1999/xlink\"";
+    for (size_t I = 0; I < Count; ++I)
+        Text += " xmlns:p" + std::to_string(I) + "=\"" + Namespace + "\"";
+    Text += "><description><title-info><coverpage><image l:href=\"#b" + std::to_string(Count - 1) +
+            "\"/></coverpage></title-info></description><body><p/></body>";
+    for (size_t I = 0; I < Count; ++I) {
+        const std::string Name = "p" + std::to_string(I) + ":binary";
+        Text += "<" + Name + " id=\"b" + std::to_string(I) + "\">AA==</" + Name + ">";
+    }
+    return Text + "</FictionBook>";
+}
+
 // Count copies of Markup inside the root of an FB2 document.
 std::string RepeatedFb2(const std::string& Markup, size_t Count)
 {
@@ -558,6 +577,7 @@ const std::vector<THostileInput>& HostileInputs()
     {"fallbacks-package-nodes.epub", [] { return RepeatedEpub("<a/>x", 3300000); }},
     {"fallbacks-svg-16mib-data-uri.epub", [] { return EpubOfSvgNoise(16u << 20); }},
     {"fallbacks-landmarks-800k-links.epub", [] { return EpubOfLandmarks(800000); }},
+    {"fallbacks-namespaced-binaries-50k.fb2", [] { return AsBytes(NamespacedBinariesFb2(50000)); }},
     {"exth-count-huge.mobi", ManyExthRecords},
     {"exth-zero-lengths.mobi", EmptyExthRecords},
     {"pdb-65535-records.mobi", ManyPdbRecords},
