@@ -1,25 +1,34 @@
 #include "epub/DataUri.h"
 
+#include <cstdint>
+
 #include "core/Strings.h"
 
 namespace {
 
 bool IsBlank(char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n'; }
 
-int Base64Value(char C)
-{
-    if (C >= 'A' && C <= 'Z')
-        return C - 'A';
-    if (C >= 'a' && C <= 'z')
-        return C - 'a' + 26;
-    if (C >= '0' && C <= '9')
-        return C - '0' + 52;
-    if (C == '+')
-        return 62;
-    if (C == '/')
-        return 63;
-    return -1;
-}
+// The value of each byte as a base64 digit, -1 for the rest: a picture's
+// text is megabytes, looked at twice.
+struct TBase64Values {
+    int8_t Of[256];
+    constexpr TBase64Values() : Of()
+    {
+        for (int Byte = 0; Byte < 256; ++Byte)
+            Of[Byte] = -1;
+        for (int Digit = 0; Digit < 26; ++Digit) {
+            Of['A' + Digit] = static_cast<int8_t>(Digit);
+            Of['a' + Digit] = static_cast<int8_t>(26 + Digit);
+        }
+        for (int Digit = 0; Digit < 10; ++Digit)
+            Of['0' + Digit] = static_cast<int8_t>(52 + Digit);
+        Of['+'] = 62;
+        Of['/'] = 63;
+    }
+};
+constexpr TBase64Values Base64Values;
+
+int Base64Value(char C) { return Base64Values.Of[static_cast<unsigned char>(C)]; }
 
 // The base64 text after the comma; empty when the URI does not say base64
 // (a percent-encoded picture is no picture an SVG frame holds).
@@ -57,10 +66,11 @@ size_t DataUriBytes(std::string_view Href)
 std::optional<TBytes> DecodeDataUri(std::string_view Href, size_t Limit)
 {
     const std::string_view Text = Base64Text(Href);
-    if (Text.empty() || DataUriBytes(Href) > Limit)
+    const size_t Size = DataUriBytes(Href);
+    if (Text.empty() || Size > Limit)
         return std::nullopt;
     TBytes Bytes;
-    Bytes.reserve(DataUriBytes(Href));
+    Bytes.reserve(Size);
     uint32_t Group = 0;
     size_t Digits = 0, Padding = 0;
     for (const char C : Text) {
