@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <optional>
 
 #include "core/MemoryStream.h"
@@ -176,17 +175,16 @@ TEST_F(MobiCover, SearchForEXTHStopsAfterOneMebibyte)
     }
 }
 
-TEST_F(MobiCover, AWalkTakesAtMostOneStepPerEightBytes)
+// One mebibyte of 8-byte records with a count asking for two billion: the
+// walk ends where record 0 does (a walk that went on would read past it,
+// which the address sanitizer reports).
+TEST_F(MobiCover, AWalkEndsWhereRecordZeroDoesWhateverTheCount)
 {
-    // One mebibyte of 8-byte records with a count asking for two billion:
-    // the walk ends where record 0 does.
     std::vector<TExthRecord> Records{ExthCover(2)};
     Records.resize(MiB / 8, TExthRecord{100, {}, 8});
-    const auto Start = std::chrono::steady_clock::now();
     const TBytes File = Book(Record0(10, ExthBlock(Records, 2000000000)));
     EXPECT_TRUE(CoverOf(File, false).empty());
     EXPECT_EQ(CoverOf(File, true), MarkedRecord(10));
-    EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(10));
 }
 
 TEST_F(MobiCover, AllBookExtensionsReadAlike)

@@ -62,7 +62,9 @@ TEST(RouteFromAStream, EachRouteOffersItsCoverThenItsFallbacks)
     // first picture without fallbacks, the thumbnail then the first picture
     // with them.
     TExthRecord Thumbnail{202, {0, 0, 0, 1}, std::nullopt};
-    const TBytes MobiBookBytes = MobiBook(MobiRecord0({.Exth = ExthBlock({Thumbnail})}), 0, {Cover, Other});
+    TMobiRecord0 Fields;
+    Fields.Exth = ExthBlock({Thumbnail});
+    const TBytes MobiBookBytes = MobiBook(MobiRecord0(Fields), 0, {Cover, Other});
     // The marked cover, then a manifest item named "cover".
     const TBytes EpubBook = BuildEpub("<meta name='cover' content='c'/>",
                                       "<item id='c' href='c.jpg' media-type='image/jpeg'/>"
