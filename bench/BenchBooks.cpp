@@ -1,11 +1,14 @@
 #include "bench/BenchBooks.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <random>
 
+#include "core/MemoryStream.h"
+#include "render/JpegFrameSize.h"
 #include "tests/support/EpubBuilder.h"
 #include "tests/support/Fb2Builder.h"
 #include "tests/support/PdbBuilder.h"
@@ -87,32 +90,98 @@ std::string CyrillicFb2(const TBytes& Cover)
     return BuildFb2(Book);
 }
 
+// About 56 MB of prose and no pictures, with a novel's node density:
+// chapters of 30 to 60 paragraphs of 300 to 600 bytes, some words emphasised.
+std::string TextFb2()
+{
+    const std::string Words[] = {"the", "house", "stood", "at", "end", "of", "a", "long", "road", "and", "she",
+                                 "had", "never", "seen", "it", "in", "winter", "before", "when", "light", "fell",
+                                 "across", "fields", "he", "said", "nothing", "for", "while", "then", "walked",
+                                 "towards", "river", "where", "old", "boats", "lay", "waiting", "evening"};
+    TFb2Book Book;
+    Book.Body.clear();
+    std::mt19937 Random(9);
+    for (int Chapter = 1; Book.Body.size() < 56000000; ++Chapter) {
+        Book.Body += "<section><title><p>Chapter " + std::to_string(Chapter) + "</p></title>\n";
+        for (unsigned Paragraph = 30 + Random() % 31; Paragraph > 0; --Paragraph) {
+            const size_t End = Book.Body.size() + 300 + Random() % 301;
+            Book.Body += "<p>";
+            while (Book.Body.size() < End) {
+                const std::string& Word = Words[Random() % std::size(Words)];
+                switch (Random() % 40) {
+                case 0: Book.Body += "<emphasis>" + Word + "</emphasis> "; break;
+                case 1: Book.Body += "<strong>" + Word + "</strong>, "; break;
+                default: Book.Body += Word + " ";
+                }
+            }
+            Book.Body += "</p>\n";
+            if (Random() % 20 == 0)
+                Book.Body += "<empty-line/>\n";
+        }
+        Book.Body += "</section>\n";
+    }
+    return BuildFb2(Book);
+}
+
 void Write(const std::string& Path, const std::string& Bytes)
 {
     std::ofstream(Path, std::ios::binary).write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+}
+
+std::string Extension(const std::string& Name) { return Name.substr(0, Name.find('-')); }
+
+// Many books for the batch mode: links (copies where links fail) to the small
+// books with covers, in turn, under names of their own.
+void WriteBatch(const std::string& Folder, const std::vector<TBenchBook>& Books)
+{
+    namespace fs = std::filesystem;
+    std::vector<const TBenchBook*> Small;
+    for (const TBenchBook& Book : Books)
+        if (!Book.Cover.empty() && Book.Name != "fb2-50mb" && Book.Name != "fbz-cyrillic")
+            Small.push_back(&Book);
+    fs::remove_all(Folder);
+    fs::create_directories(Folder);
+    for (size_t I = 0; I < 1000; ++I) {
+        const TBenchBook& Book = *Small[I % Small.size()];
+        char Number[8];
+        std::snprintf(Number, sizeof Number, "%04zu-", I);
+        const fs::path Link = fs::path(Folder) / (Number + Book.Name + "." + Extension(Book.Name));
+        std::error_code Error;
+        fs::create_hard_link(Book.Path, Link, Error);
+        if (Error)
+            fs::copy_file(Book.Path, Link);
+    }
 }
 
 }
 
 std::vector<TBenchBook> WriteBenchBooks(const std::string& Folder)
 {
-    std::filesystem::create_directories(Folder);
-    const TBytes Jpeg1600 = PhotoJpeg(1600, 1200), Jpeg4000 = PhotoJpeg(4000, 3000), Png = PhotoPng(800, 1200);
+    std::filesystem::create_directories(Folder + "/covers");
+    const TBytes Jpeg1600 = PhotoJpeg(1600, 1200), Jpeg4000 = PhotoJpeg(4000, 3000), Jpeg1400 = PhotoJpeg(1400, 1873),
+                 Png = PhotoPng(800, 1200);
     std::vector<TBenchBook> Books = {
-        {"epub-1600", "", Jpeg1600}, {"epub-4000", "", Jpeg4000}, {"mobi-1600", "", Jpeg1600},
-        {"mobi-4000", "", Jpeg4000}, {"fb2-1600", "", Jpeg1600, false, true}, {"fbz-1600", "", Jpeg1600, false, true},
+        {"epub-1600", "", Jpeg1600}, {"epub-4000", "", Jpeg4000}, {"epub-1400", "", Jpeg1400},
+        {"mobi-1600", "", Jpeg1600}, {"mobi-4000", "", Jpeg4000}, {"mobi-1400", "", Jpeg1400},
+        {"azw3-1600", "", Jpeg1600}, {"azw3-4000", "", Jpeg4000}, {"azw3-1400", "", Jpeg1400},
+        {"fb2-1600", "", Jpeg1600, false, true}, {"fbz-1600", "", Jpeg1600, false, true},
         {"fb2-4000", "", Jpeg4000, false, true}, {"epub-png", "", Png, true}, {"fb2-50mb", "", Jpeg1600, false, true},
-        {"fbz-cyrillic", "", Jpeg1600, false, true},
+        {"fbz-cyrillic", "", Jpeg1600, false, true}, {"fb2-text-56mb", "", {}}, {"fb2-none", "", {}},
     };
+    std::ofstream Manifest(Folder + "/books.tsv");
     for (TBenchBook& Book : Books) {
-        const std::string Kind = Book.Name.substr(0, Book.Name.find('-'));
+        const std::string Kind = Extension(Book.Name);
         Book.Path = Folder + "/" + Book.Name + "." + Kind;
         if (Kind == "epub")
             Write(Book.Path, AsText(BuildEpubWithCover(Book.Cover, Book.CoverIsPng ? "png" : "jpg")));
-        else if (Kind == "mobi")
+        else if (Kind == "mobi" || Kind == "azw3")  // the plugin reads both the same way
             Write(Book.Path, AsText(MobiWithCover(Book.Cover)));
         else if (Book.Name == "fb2-50mb")
             Write(Book.Path, LargeFb2(Book.Cover));
+        else if (Book.Name == "fb2-text-56mb")
+            Write(Book.Path, TextFb2());
+        else if (Book.Name == "fb2-none")
+            Write(Book.Path, BuildFb2(TFb2Book()));
         else if (Kind == "fb2")
             Write(Book.Path, BuildFb2WithCover(AsText(Book.Cover)));
         else {
@@ -122,6 +191,17 @@ std::vector<TBenchBook> WriteBenchBooks(const std::string& Folder)
                     ZipDeflated);
             Write(Book.Path, AsText(Zip.Build()));
         }
+        std::string CoverPath;
+        if (!Book.Cover.empty() && !Book.CoverIsPng) {
+            TPointerReadOnlyStream Stream(Book.Cover.data(), static_cast<intptr_t>(Book.Cover.size()));
+            Book.ScaleDenominator = ChooseJpegScale(Stream, BenchBox, BenchBox);
+            if (!Book.CoverIsBase64) {
+                CoverPath = Folder + "/covers/" + Book.Name + ".jpg";
+                Write(CoverPath, AsText(Book.Cover));
+            }
+        }
+        Manifest << Book.Name << '\t' << Book.Path << '\t' << CoverPath << '\t' << Book.ScaleDenominator << '\n';
     }
+    WriteBatch(Folder + "/batch", Books);
     return Books;
 }
