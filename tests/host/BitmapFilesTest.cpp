@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <png.h>
+
+#include <random>
+
 #include "host/BitmapFiles.h"
 
 namespace {
@@ -68,6 +72,35 @@ TEST(BitmapFiles, PngIsAnRgbPng)
     EXPECT_EQ(File[20 + 3], 3);  // height
     EXPECT_EQ(File[24], 8);      // bit depth
     EXPECT_EQ(File[25], 2);      // colour type RGB
+}
+
+// Whatever the writer's compression settings, the file holds the bitmap's
+// pixels: smooth and noisy rows, odd widths, both depths.
+TEST(BitmapFiles, PngHoldsTheBitmapsPixels)
+{
+    std::mt19937 Random(5);
+    for (const int BitCount : {24, 32}) {
+        for (const int32_t Width : {1, 37, 256}) {
+            TBitmapData Bitmap = Make(Width, 23, BitCount);
+            for (size_t I = 0; I < Bitmap.Bits.size(); ++I)
+                Bitmap.Bits[I] = static_cast<uint8_t>(I % 7 == 0 ? Random() : I / 3);
+            const std::vector<uint8_t> File = EncodePng(Bitmap);
+
+            png_image Image{};
+            Image.version = PNG_IMAGE_VERSION;
+            ASSERT_TRUE(png_image_begin_read_from_memory(&Image, File.data(), File.size()));
+            Image.format = PNG_FORMAT_RGB;
+            std::vector<uint8_t> Pixels(PNG_IMAGE_SIZE(Image));
+            ASSERT_TRUE(png_image_finish_read(&Image, nullptr, Pixels.data(), 0, nullptr));
+            ASSERT_EQ(Image.width, static_cast<uint32_t>(Width));
+            for (int32_t Y = 0; Y < 23; ++Y)
+                for (int32_t X = 0; X < Width; ++X) {
+                    const uint8_t* P = &Pixels[(static_cast<size_t>(Y) * Width + X) * 3];
+                    ASSERT_EQ(static_cast<uint32_t>(P[0] << 16 | P[1] << 8 | P[2]), PixelRGB(Bitmap, X, Y))
+                        << BitCount << " bits, " << Width << " wide, at " << X << "," << Y;
+                }
+        }
+    }
 }
 
 }
