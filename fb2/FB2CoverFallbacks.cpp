@@ -171,7 +171,11 @@ bool OfferEntryCovers(TZipFile& Zip, const std::u16string& Name, uint32_t Limit,
     IXMLDocument Document = LoadFB2Entry(Zip, Name, Limit, Budget);
     if (!RefusedByParser(Document))
         return OfferFB2DocumentCovers(std::move(Document), Take);
+    // A text refused for its size is at hand, whole; any other is read again.
+    TXMLBuffer Text = Document->TakeRefusedText();
     Document.reset();
+    if (!Text.Empty())
+        return OfferLenientFB2Cover(std::move(Text), Take);
     return OfferLenientEntry(Zip, Name, Limit, Budget, Take);
 }
 

@@ -312,11 +312,13 @@ std::string_view FindLenientFB2CoverText(std::string_view Text)
 
 bool OfferLenientFB2Cover(TStream& Book, const TCoverCandidateTaker& Take)
 {
-    std::string Picture;
-    {
-        // The text goes before the picture is offered.
-        const TXMLBuffer Text = ReadXMLText(Book);
-        Picture = DecodeBase64Utf8(FindLenientFB2CoverText(std::string_view(Text.Data(), Text.Size())));
-    }
+    return OfferLenientFB2Cover(ReadXMLText(Book), Take);
+}
+
+bool OfferLenientFB2Cover(TXMLBuffer Text, const TCoverCandidateTaker& Take)
+{
+    const std::string Picture = DecodeBase64Utf8(FindLenientFB2CoverText(std::string_view(Text.Data(), Text.Size())));
+    // The text goes before the picture is offered.
+    Text = TXMLBuffer();
     return !Picture.empty() && Take(reinterpret_cast<const uint8_t*>(Picture.data()), Picture.size());
 }

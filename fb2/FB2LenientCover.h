@@ -4,6 +4,7 @@
 
 #include "core/CoverCandidate.h"
 #include "core/Stream.h"
+#include "xml/XMLBuffer.h"
 
 // The cover of a FictionBook text that the document service refuses (an
 // undeclared entity or prefix, tags that do not match in the body, a file
@@ -29,3 +30,6 @@ std::string_view FindLenientFB2CoverText(std::string_view Text);
 // service reads text (bounded alike), finds its cover as above and offers
 // the decoded picture to Take.
 bool OfferLenientFB2Cover(TStream& Book, const TCoverCandidateTaker& Take);
+// The same for a text already read and decoded (UTF-8), which is freed
+// before the picture is offered.
+bool OfferLenientFB2Cover(TXMLBuffer Text, const TCoverCandidateTaker& Take);

@@ -7,6 +7,7 @@
 #include "fb2/FB2CoverFallbacks.h"
 #include "fb2/FB2LenientCover.h"
 #include "fb2/ZipFB2.h"
+#include "xml/XMLText.h"
 #include "zip/ZipFile.h"
 
 namespace {
@@ -43,8 +44,13 @@ bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, TRe
     } catch (const EDOMParseError&) {
         if (!Fallbacks)
             throw;
-        // The refused text is read again, without its tree.
+        // The refused text is read without its tree: a text refused for its
+        // size is at hand, whole, any other is read again.
+        TXMLBuffer Text = Document->TakeRefusedText();
         Document.reset();
+        if (!Text.Empty())
+            return OfferLenientFB2Cover(
+                Reading == TFB2Reading::AsFile ? DecodeXMLText(std::move(Text)) : std::move(Text), Take);
         Book.SetPosition(0);
         Budget.Draw(static_cast<uint64_t>(Book.Size()));
         return OfferLenientFB2Cover(Book, Take);

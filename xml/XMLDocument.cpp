@@ -33,6 +33,7 @@ void TXMLDocument::Clear()
     FNamespaces.reset();
     FDocument.reset();
     FPendingText = TXMLBuffer();
+    FRefusedText = TXMLBuffer();
     FParseFailure.clear();
     FActive = false;
 }
@@ -42,8 +43,11 @@ void TXMLDocument::Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding)
     Clear();
     const size_t Size = Buffer.Size();
     const bool Lenient = (FOptions & doLenient) != 0;
-    if (!WithinNodeBudget(CountNodesAtMost(Buffer.Data(), Size), Size))
+    if (!WithinNodeBudget(CountNodesAtMost(Buffer.Data(), Size), Size)) {
+        // Refused before the parser took it: the text is still whole.
+        FRefusedText = std::move(Buffer);
         throw EDOMParseError("Document holds more nodes than it may");
+    }
     // The parser owns the block from here on, also when it fails, and parses
     // it in place unless it has to convert its encoding.
     const pugi::xml_parse_result Result =

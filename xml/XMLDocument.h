@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <pugixml.hpp>
 
@@ -68,6 +69,11 @@ public:
     const TXMLNamespaceIndex& Namespaces();
     void ForgetNamespaces() { FNamespaces.reset(); }
 
+    // After a text was refused for holding more nodes than it may, that text
+    // as it was given (a stream's bytes, or the text already decoded), for a
+    // reader that needs no tree; otherwise, and once taken, empty.
+    TXMLBuffer TakeRefusedText() { return std::move(FRefusedText); }
+
 private:
     void Clear();
     void Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding);
@@ -75,6 +81,7 @@ private:
     TXMLDocOptions FOptions = DefaultXMLDocOptions;
     pugi::xml_document FDocument;
     TXMLBuffer FPendingText;
+    TXMLBuffer FRefusedText;
     std::string FParseFailure;
     bool FActive = false;
     std::unique_ptr<TXMLNamespaceIndex> FNamespaces;

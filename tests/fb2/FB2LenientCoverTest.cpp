@@ -154,6 +154,43 @@ TEST(LenientFB2Cover, OnlyWithFallbacks)
     }
 }
 
+// A book refused for holding more nodes than a document may is read once:
+// the lenient reading takes the text the parser refused, plain or zipped.
+TEST(LenientFB2Cover, ABookRefusedForItsSizeIsReadOnce)
+{
+    TFb2Book Book = CoveredBook("GOOD");
+    std::string Body = "<p>";
+    for (size_t I = 0; I < Limits::XMLParseBytes / 64; ++I)
+        Body += "<a/>";
+    Book.Body = Body + "</p>";
+    const std::string Text = BuildFb2(Book);
+    TZipWriter Writer;
+    Writer.Add("a.fb2", Text, ZipDeflated);
+    const TBytes Zipped = Writer.Build();
+    const struct {
+        const char* What;
+        bool Zipped;
+        TFB2Reading Reading;
+    } Cases[] = {{"as a file", false, TFB2Reading::AsFile},
+                 {"as text", false, TFB2Reading::AsText},
+                 {"zipped", true, TFB2Reading::AsFile}};
+    for (const auto& Case : Cases) {
+        std::string Offered;
+        const auto Take = [&](const uint8_t* Data, size_t Size) {
+            Offered.assign(reinterpret_cast<const char*>(Data), Size);
+            return true;
+        };
+        TReadBudget Budget(Limits::RequestReadBytes);
+        TPointerReadOnlyStream Archive(Zipped.data(), static_cast<intptr_t>(Zipped.size()));
+        TPointerReadOnlyStream Plain(Text.data(), static_cast<intptr_t>(Text.size()));
+        const bool Taken = Case.Zipped ? OfferZippedFB2BookCovers(Archive, true, Budget, Take)
+                                       : OfferPlainFB2Covers(Plain, Case.Reading, true, Budget, Take);
+        EXPECT_TRUE(Taken) << Case.What;
+        EXPECT_EQ(Offered, "GOOD") << Case.What;
+        EXPECT_EQ(Limits::RequestReadBytes - Budget.Left(), Text.size()) << Case.What;
+    }
+}
+
 // Stray end tags and deep nesting cost a bounded look-back each: the scan
 // gives up past its depth and still ends.
 TEST(LenientFB2Cover, DeepAndStrayMarkupEndsInNothing)
