@@ -24,7 +24,8 @@ constexpr std::array<uint8_t, 256> Symbols = [] {
 // A '=' standing first or second in a group counts as this value.
 constexpr uint32_t PaddingValue = 65535;
 
-// Decodes units as they come, pieces of one text after another.
+// Decodes units as they come, pieces of one text after another. Bytes are
+// gathered in a small block on the stack and appended a block at a time.
 class TBase64Decoder {
 public:
     explicit TBase64Decoder(size_t Units) { FBytes.reserve(Units / 4 * 3); }
@@ -32,24 +33,52 @@ public:
     template <typename TUnits>
     void Feed(const TUnits& Units)
     {
-        for (const auto Unit : Units) {
-            if (FEnded)
-                return;
-            const uint8_t Symbol = Symbols[static_cast<uint8_t>(Unit & 0xFF)];
+        if (FEnded)
+            return;
+        char Block[3 * 1024];
+        size_t Made = 0;
+        uint32_t Group[4] = {FGroup[0], FGroup[1], FGroup[2], FGroup[3]};
+        int Held = FHeld;
+        const size_t Count = Units.size();
+        for (size_t At = 0; At < Count;) {
+            if (Made > sizeof Block - 3) {
+                FBytes.append(Block, Made);
+                Made = 0;
+            }
+            // Four symbols of the alphabet in a row, the common case, make
+            // three bytes; anything else goes unit by unit.
+            if (Held == 0 && Count - At >= 4) {
+                const uint32_t A = Symbols[static_cast<uint8_t>(Units[At] & 0xFF)],
+                               B = Symbols[static_cast<uint8_t>(Units[At + 1] & 0xFF)],
+                               C = Symbols[static_cast<uint8_t>(Units[At + 2] & 0xFF)],
+                               D = Symbols[static_cast<uint8_t>(Units[At + 3] & 0xFF)];
+                if ((A | B | C | D) < 64) {
+                    Block[Made++] = static_cast<char>((A << 2 | B >> 4) & 0xFF);
+                    Block[Made++] = static_cast<char>((B << 4 | C >> 2) & 0xFF);
+                    Block[Made++] = static_cast<char>((C << 6 | D) & 0xFF);
+                    At += 4;
+                    continue;
+                }
+            }
+            const uint8_t Symbol = Symbols[static_cast<uint8_t>(Units[At++] & 0xFF)];
             if (Symbol == Skipped)
                 continue;
-            FGroup[FHeld] = Symbol == Padding ? PaddingValue : Symbol;
-            if (++FHeld < 4)
+            Group[Held] = Symbol == Padding ? PaddingValue : Symbol;
+            if (++Held < 4)
                 continue;
-            FHeld = 0;
-            FBytes.push_back(static_cast<char>((FGroup[0] * 4 | FGroup[1] >> 4) & 0xFF));
-            if ((FEnded = FGroup[2] == PaddingValue))
-                return;
-            FBytes.push_back(static_cast<char>((FGroup[1] * 16 | FGroup[2] >> 2) & 0xFF));
-            if ((FEnded = FGroup[3] == PaddingValue))
-                return;
-            FBytes.push_back(static_cast<char>((FGroup[2] * 64 | FGroup[3]) & 0xFF));
+            Held = 0;
+            Block[Made++] = static_cast<char>((Group[0] * 4 | Group[1] >> 4) & 0xFF);
+            if ((FEnded = Group[2] == PaddingValue))
+                break;
+            Block[Made++] = static_cast<char>((Group[1] * 16 | Group[2] >> 2) & 0xFF);
+            if ((FEnded = Group[3] == PaddingValue))
+                break;
+            Block[Made++] = static_cast<char>((Group[2] * 64 | Group[3]) & 0xFF);
         }
+        FBytes.append(Block, Made);
+        for (int I = 0; I < 4; ++I)
+            FGroup[I] = Group[I];
+        FHeld = Held;
     }
 
     // The bytes, an unfinished last group dropped.
@@ -61,6 +90,14 @@ private:
     int FHeld = 0;
     bool FEnded = false;
 };
+
+bool IsAscii(std::string_view Text)
+{
+    unsigned char Any = 0;
+    for (const char C : Text)
+        Any |= static_cast<unsigned char>(C);
+    return Any < 0x80;
+}
 
 // UTF-8 converted this many bytes at a time, so that the UTF-16 form of a
 // whole picture is never held.
@@ -87,7 +124,12 @@ std::string DecodeBase64Utf8(std::string_view Text)
             while (End < Text.size() && static_cast<uint8_t>(Text[End]) >= 0x80)
                 ++End;
         }
-        Decoder.Feed(platform::MultiByteToWide(platform::cpUtf8, Text.data(), End));
+        // ASCII converts to the same values, unit for byte.
+        const std::string_view Piece = Text.substr(0, End);
+        if (IsAscii(Piece))
+            Decoder.Feed(Piece);
+        else
+            Decoder.Feed(platform::MultiByteToWide(platform::cpUtf8, Piece.data(), Piece.size()));
         Text.remove_prefix(End);
     }
     return Decoder.Take();

@@ -10,10 +10,14 @@
 
 #include "core/Exceptions.h"
 #include "core/Limits.h"
+#include "platform/Memory.h"
 
 namespace {
 
 constexpr size_t MinCapacity = 4096;
+
+// A block this large is a book's whole text, read into it at once.
+constexpr size_t LargeBlock = size_t{4} << 20;
 
 }
 
@@ -59,6 +63,8 @@ void TXMLBuffer::Reserve(size_t NewCapacity)
     auto* NewData = static_cast<char*>(pugi::get_memory_allocation_function()(NewCapacity));
     if (!NewData)
         throw std::bad_alloc();
+    if (NewCapacity >= LargeBlock)
+        platform::AdviseLargeBlock(NewData, NewCapacity);
     if (FSize)
         std::memcpy(NewData, FData, FSize);
     if (FData)

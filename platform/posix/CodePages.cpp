@@ -1,6 +1,7 @@
 #include "platform/CodePages.h"
 
 #include <clocale>
+#include <cstring>
 #include <cwctype>
 #include <locale.h>
 #include <wctype.h>
@@ -76,6 +77,15 @@ bool ReadMultiByte(const unsigned char* Data, size_t Length, size_t& Index, char
         Code = (Code << 6) | (Data[Index] & 0x3F);
     }
     return true;
+}
+
+// Whether the word of bytes at At is all ASCII.
+bool IsAsciiWord(const unsigned char* At)
+{
+    constexpr size_t HighBits = ~size_t{0} / 0xFF * 0x80;
+    size_t Word;
+    std::memcpy(&Word, At, sizeof Word);
+    return (Word & HighBits) == 0;
 }
 
 // No character takes fewer bytes than UTF-16 units, and an invalid
@@ -191,16 +201,28 @@ std::string WideToMultiByte(TCodePage CodePage, const std::u16string& Text)
 
 TCodePage AnsiCodePage() { return cpUtf8; }
 
+// ASCII a word at a time, and the two-byte characters of the Latin, Greek
+// and Cyrillic scripts, most of any text, without the general reading.
 bool IsWellFormedUtf8(const char* Data, size_t Length)
 {
     const auto* Bytes = reinterpret_cast<const unsigned char*>(Data);
     size_t Index = 0;
     while (Index < Length) {
-        char32_t Code;
-        if (Bytes[Index] < 0x80)
+        const unsigned char Lead = Bytes[Index];
+        if (Lead < 0x80) {
             ++Index;
-        else if (!ReadMultiByte(Bytes, Length, Index, Code))
-            return false;
+            while (Length - Index >= sizeof(size_t) && IsAsciiWord(Bytes + Index))
+                Index += sizeof(size_t);
+        } else if (Lead >= 0xC2 && Lead <= 0xDF && Length - Index >= 2 && (Bytes[Index + 1] & 0xC0) == 0x80) {
+            Index += 2;
+        } else {
+            // Read through a copy, so that Index stays in a register.
+            size_t Next = Index;
+            char32_t Code;
+            if (!ReadMultiByte(Bytes, Length, Next, Code))
+                return false;
+            Index = Next;
+        }
     }
     return true;
 }

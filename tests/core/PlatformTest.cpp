@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 #include "core/Exceptions.h"
 #include "core/FileStream.h"
 #include "core/Strings.h"
@@ -51,12 +54,36 @@ TEST(CodePages, WellFormedUtf8IsExactlyWhatConvertsBackUnchanged)
         {"a\xE2\x82", false},
         {"\xE2\x82z", false},
         {"\xFF", false},
+        // Two-byte characters at the edges of their range, and after words of ASCII.
+        {"\xC2\x80\xDF\xBF", true},
+        {"\xC1\xBF", false},
+        {"\xC2", false},
+        {"\xC2z", false},
+        {"\xC2\xC0", false},
+        {"abcdefgh\x80", false},
+        {"abcdefghijklmnop\xD0", false},
+        {"abcdefghijklmnopqrs\xD0\x9A", true},
+        {"\xD0\x9A abcdefghijklmnop\xE2\x82\xAC", true},
     };
     for (const auto& Case : Cases) {
         EXPECT_EQ(platform::IsWellFormedUtf8(Case.Text.data(), Case.Text.size()), Case.WellFormed) << Case.Text;
         EXPECT_EQ(platform::WideToMultiByte(cpUtf8, platform::MultiByteToWide(cpUtf8, Case.Text)) == Case.Text,
                   Case.WellFormed)
             << Case.Text;
+    }
+    // Runs of lead, trail and ASCII bytes, which the check must judge as the round trip does.
+    const unsigned char Alphabet[] = {'a', 0x80, 0x9F, 0xA0, 0xBF, 0xC1, 0xC2, 0xDF, 0xE0, 0xED, 0xF0, 0xF4, 0xF5};
+    uint32_t State = 1;
+    for (int Run = 0; Run < 20000; ++Run) {
+        std::string Text;
+        State = State * 1103515245 + 12345;
+        for (uint32_t Length = State >> 16 & 31; Length > 0; --Length) {
+            State = State * 1103515245 + 12345;
+            Text += static_cast<char>((State >> 16) % 3 ? 'a' : Alphabet[(State >> 20) % sizeof Alphabet]);
+        }
+        EXPECT_EQ(platform::IsWellFormedUtf8(Text.data(), Text.size()),
+                  platform::WideToMultiByte(cpUtf8, platform::MultiByteToWide(cpUtf8, Text)) == Text)
+            << Text;
     }
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 #include "fb2/Base64.h"
 #include "fb2/FB2Cover.h"
 #include "platform/CodePages.h"
@@ -38,6 +41,11 @@ TEST(DecodeBase64, Groups)
         {u"=QQQ", "\xFD\x04\x10"},
         {u"Q=QQ", "\xFF\xF4\x10"},
         {u"+/+/", "\xFB\xFF\xBF"},
+        // Groups that straddle what is skipped, then whole groups.
+        {u"Q\nUJDQUJD", "ABCABC"},
+        {u"QUJ\nDQUJD", "ABCABC"},
+        {u"QUJDQQ==QUJD", "ABCA"},
+        {u"QU=DQUJD", "A"},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(platform::WideToMultiByte(platform::cpUtf8, Case.Text));
@@ -53,6 +61,30 @@ TEST(DecodeBase64, RoundTripsEveryByteValue)
     for (size_t Length : {size_t(1), size_t(2), size_t(255), size_t(256)}) {
         const std::string Encoded = EncodeBase64(Bytes.substr(0, Length));
         EXPECT_EQ(DecodeBase64(platform::MultiByteToWide(platform::cpUtf8, Encoded)), Bytes.substr(0, Length));
+    }
+}
+
+// Decoding four symbols at a time must give what one at a time gives: a
+// unit outside the alphabet after each unit forces the latter. The UTF-8
+// route must give what the text's UTF-16 units give.
+TEST(DecodeBase64, WholeGroupsAndSingleUnitsAgree)
+{
+    const char16_t Units[] = u"QUJDRA+/= \n\u0151\u0416";
+    uint32_t State = 7;
+    for (int Run = 0; Run < 5000; ++Run) {
+        std::u16string Text, OneByOne;
+        State = State * 1103515245 + 12345;
+        for (uint32_t Length = State >> 16 & 63; Length > 0; --Length) {
+            State = State * 1103515245 + 12345;
+            const char16_t Unit = (State >> 16) % 4 ? Units[(State >> 20) % 6] : Units[(State >> 20) % 13];
+            Text += Unit;
+            OneByOne += Unit;
+            OneByOne += u'*';
+        }
+        const std::string Decoded = DecodeBase64(Text);
+        EXPECT_EQ(Decoded, DecodeBase64(OneByOne)) << platform::WideToMultiByte(platform::cpUtf8, Text);
+        EXPECT_EQ(Decoded, DecodeBase64Utf8(platform::WideToMultiByte(platform::cpUtf8, Text)))
+            << platform::WideToMultiByte(platform::cpUtf8, Text);
     }
 }
 
