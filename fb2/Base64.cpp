@@ -1,9 +1,12 @@
 #include "fb2/Base64.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstddef>
 #include <utility>
 
+#include "core/Limits.h"
 #include "platform/CodePages.h"
 
 namespace {
@@ -28,7 +31,11 @@ constexpr uint32_t PaddingValue = 65535;
 // gathered in a small block on the stack and appended a block at a time.
 class TBase64Decoder {
 public:
-    explicit TBase64Decoder(size_t Units) { FBytes.reserve(Units / 4 * 3); }
+    // More than MaxBytes decoded ends the decoding with nothing.
+    TBase64Decoder(size_t Units, size_t MaxBytes) : FMaxBytes(MaxBytes)
+    {
+        FBytes.reserve(std::min(Units / 4 * 3, MaxBytes));
+    }
 
     template <typename TUnits>
     void Feed(const TUnits& Units)
@@ -44,6 +51,8 @@ public:
             if (Made > sizeof Block - 3) {
                 FBytes.append(Block, Made);
                 Made = 0;
+                if (FBytes.size() > FMaxBytes)
+                    break;
             }
             // Four symbols of the alphabet in a row, the common case, make
             // three bytes; anything else goes unit by unit.
@@ -76,16 +85,23 @@ public:
             Block[Made++] = static_cast<char>((Group[2] * 64 | Group[3]) & 0xFF);
         }
         FBytes.append(Block, Made);
+        if (FBytes.size() > FMaxBytes) {
+            FBytes = std::string();
+            FEnded = true;
+        }
         for (int I = 0; I < 4; ++I)
             FGroup[I] = Group[I];
         FHeld = Held;
     }
+
+    bool Ended() const { return FEnded; }
 
     // The bytes, an unfinished last group dropped.
     std::string Take() { return std::move(FBytes); }
 
 private:
     std::string FBytes;
+    size_t FMaxBytes;
     uint32_t FGroup[4] = {};
     int FHeld = 0;
     bool FEnded = false;
@@ -107,15 +123,15 @@ constexpr size_t PieceBytes = 64 * 1024;
 
 std::string DecodeBase64(const std::u16string& Text)
 {
-    TBase64Decoder Decoder(Text.size());
+    TBase64Decoder Decoder(Text.size(), SIZE_MAX);
     Decoder.Feed(Text);
     return Decoder.Take();
 }
 
-std::string DecodeBase64Utf8(std::string_view Text)
+std::string DecodeBase64Utf8(std::string_view Text, size_t MaxBytes)
 {
-    TBase64Decoder Decoder(Text.size());
-    while (!Text.empty()) {
+    TBase64Decoder Decoder(Text.size(), MaxBytes);
+    while (!Text.empty() && !Decoder.Ended()) {
         // Pieces end before an ASCII byte, where no conversion of malformed
         // sequences can look across.
         size_t End = Text.size();
@@ -134,3 +150,5 @@ std::string DecodeBase64Utf8(std::string_view Text)
     }
     return Decoder.Take();
 }
+
+std::string DecodeFB2Picture(std::string_view Text) { return DecodeBase64Utf8(Text, Limits::CoverPictureBytes); }

@@ -44,7 +44,7 @@ namespace {
 std::string DecodeCover(const IXMLDocument& Document)
 {
     const IXMLNode Binary = FindFB2CoverBinary(Document);
-    return Binary ? DecodeBase64Utf8(Binary.TextUtf8()) : std::string();
+    return Binary ? DecodeFB2Picture(Binary.TextUtf8()) : std::string();
 }
 
 }

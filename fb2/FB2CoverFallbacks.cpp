@@ -196,7 +196,7 @@ bool OfferFB2DocumentCovers(IXMLDocument Document, const TCoverCandidateTaker& T
                 if (!Binary || std::find(Binaries.begin(), Binaries.end(), Binary) != Binaries.end())
                     continue;
                 Binaries.push_back(Binary);
-                Pictures.push_back(DecodeBase64Utf8(Binary.TextUtf8()));
+                Pictures.push_back(DecodeFB2Picture(Binary.TextUtf8()));
             } catch (const Exception&) {
             }
         }

@@ -317,7 +317,7 @@ bool OfferLenientFB2Cover(TStream& Book, const TCoverCandidateTaker& Take)
 
 bool OfferLenientFB2Cover(TXMLBuffer Text, const TCoverCandidateTaker& Take)
 {
-    const std::string Picture = DecodeBase64Utf8(FindLenientFB2CoverText(std::string_view(Text.Data(), Text.Size())));
+    const std::string Picture = DecodeFB2Picture(FindLenientFB2CoverText(std::string_view(Text.Data(), Text.Size())));
     // The text goes before the picture is offered.
     Text = TXMLBuffer();
     return !Picture.empty() && Take(reinterpret_cast<const uint8_t*>(Picture.data()), Picture.size());

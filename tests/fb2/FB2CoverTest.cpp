@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Limits.h"
 #include "fb2/Base64.h"
 #include "fb2/FB2Cover.h"
 #include "platform/CodePages.h"
@@ -86,6 +87,29 @@ TEST(DecodeBase64, WholeGroupsAndSingleUnitsAgree)
         EXPECT_EQ(Decoded, DecodeBase64Utf8(platform::WideToMultiByte(platform::cpUtf8, Text)))
             << platform::WideToMultiByte(platform::cpUtf8, Text);
     }
+}
+
+// A bound on the decoded bytes: at it the bytes, past it nothing, also where
+// the decoder's blocks of output end.
+TEST(DecodeBase64, MoreThanTheBoundDecodesToNothing)
+{
+    for (const size_t Bound : {size_t{0}, size_t{5}, size_t{3069}, size_t{3072}, size_t{3075}, size_t{100000}}) {
+        for (const size_t Bytes : {Bound, Bound + 1, Bound + 3}) {
+            SCOPED_TRACE(std::to_string(Bound) + " " + std::to_string(Bytes));
+            const std::string Decoded = std::string(Bytes, 'x');
+            EXPECT_EQ(DecodeBase64Utf8(EncodeBase64(Decoded), Bound), Bytes <= Bound ? Decoded : "");
+        }
+    }
+}
+
+// Every route's cover picture is bounded alike: a binary that decodes to more
+// than a cover may hold gives none.
+TEST(FB2Cover, ABinaryLargerThanAnyCoverGivesNone)
+{
+    TFb2Book Book;
+    Book.Covers = {"#c"};
+    Book.Binaries = {{"c", std::string(Limits::CoverPictureBytes + 1, 'x')}};
+    EXPECT_EQ(CoverOf(BuildFb2(Book)), "");
 }
 
 struct TReferenceCase {
