@@ -76,7 +76,11 @@ bool WritePngRows(std::vector<uint8_t>* Out, const TBitmapData& Bitmap, TPngRowS
     // A thumbnail is written once and read a few times: the fastest zlib
     // level, and runs of equal differences from the left neighbour, make a
     // file as small as the defaults' (which try every filter on every row)
-    // in a sixth of their time.
+    // in a sixth of their time. Huffman coding alone is 7% cheaper on the
+    // noisy gradients of the benchmark covers, for a file 3% smaller, but on
+    // a cover of flat colours and lettering it takes twice the work of runs
+    // for a file 2.4 times as large; storing without compression would save
+    // nine tenths of the work for files three times as large.
     png_set_compression_level(Png, 1);
     png_set_compression_strategy(Png, Z_RLE);
     png_set_filter(Png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
