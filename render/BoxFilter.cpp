@@ -1,6 +1,7 @@
 #include "render/BoxFilter.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace {
 
@@ -42,6 +43,29 @@ TLinePart PartOfLine(uint64_t Target, uint64_t SourceSide, uint64_t TargetSide)
         --Last, LastWeight = TargetSide;
     return {static_cast<uint32_t>(First), static_cast<uint32_t>(Last), FirstEnd - Begin, LastWeight};
 }
+
+// Division of any 32-bit number by a divisor fixed in advance, exact, by a
+// multiplication and shifts (Granlund and Montgomery's method): a division
+// instruction for every byte of the thumbnail costs more than the sums.
+struct TExactDivisor {
+    uint32_t Multiplier;
+    unsigned Shift1, Shift2;
+
+    explicit TExactDivisor(uint32_t Divisor)
+    {
+        unsigned Log = 0; // the least with 2^Log >= Divisor
+        while ((uint64_t{1} << Log) < Divisor)
+            ++Log;
+        Multiplier = static_cast<uint32_t>(((uint64_t{1} << 32) * ((uint64_t{1} << Log) - Divisor)) / Divisor + 1);
+        Shift1 = Log < 1 ? Log : 1;
+        Shift2 = Log < 1 ? 0 : Log - 1;
+    }
+    uint32_t Divide(uint32_t N) const
+    {
+        const uint32_t High = static_cast<uint32_t>((uint64_t{Multiplier} * N) >> 32);
+        return (High + ((N - High) >> Shift1)) >> Shift2;
+    }
+};
 
 }
 
@@ -147,8 +171,14 @@ void TBoxReducer::Accumulate(TSums<TSum>& Sums)
     const int32_t Y = static_cast<int32_t>(FBottomUp ? T - 1 - Index : Index);
     uint8_t* Out = FTarget->Row(Y);
     const TSum Total = static_cast<TSum>(FTotal), Half = static_cast<TSum>(FTotal / 2);
-    for (size_t I = 0; I < Samples; ++I)
-        Out[I] = static_cast<uint8_t>((Current[I] + Half) / Total);
+    if constexpr (std::is_same_v<TSum, uint32_t>) {
+        const TExactDivisor Divisor(Total);
+        for (size_t I = 0; I < Samples; ++I)
+            Out[I] = static_cast<uint8_t>(Divisor.Divide(Current[I] + Half));
+    } else {
+        for (size_t I = 0; I < Samples; ++I)
+            Out[I] = static_cast<uint8_t>((Current[I] + Half) / Total);
+    }
     std::swap(Sums.Current, Sums.Next);
     FFreshRow = Second == 0;
 }
