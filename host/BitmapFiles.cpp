@@ -36,9 +36,31 @@ void AppendToVector(png_structp Png, png_bytep Data, png_size_t Length)
     Out->insert(Out->end(), Data, Data + Length);
 }
 
+// One row of the picture, Y counted from the top, as libpng takes it: a
+// 24-bit bitmap's own row (blue, green, red), any other converted into
+// Buffer. Returns nullptr when the bitmap holds fewer bytes than its shape.
+using TPngRowSource = png_bytep (*)(const TBitmapData& Bitmap, int32_t Y, std::vector<uint8_t>& Buffer);
+
+png_bytep DibRow(const TBitmapData& Bitmap, int32_t Y, std::vector<uint8_t>&)
+{
+    const size_t Stride = platform::DibStride(Bitmap.Width, Bitmap.BitCount);
+    return const_cast<png_bytep>(Bitmap.Bits.data() + static_cast<size_t>(Bitmap.Height - 1 - Y) * Stride);
+}
+
+png_bytep ConvertedRow(const TBitmapData& Bitmap, int32_t Y, std::vector<uint8_t>& Buffer)
+{
+    for (int32_t X = 0; X < Bitmap.Width; ++X) {
+        const uint32_t RGB = PixelRGB(Bitmap, X, Y);
+        uint8_t* P = Buffer.data() + static_cast<size_t>(X) * 3;
+        P[0] = static_cast<uint8_t>(RGB >> 16), P[1] = static_cast<uint8_t>(RGB >> 8), P[2] = static_cast<uint8_t>(RGB);
+    }
+    return Buffer.data();
+}
+
 // libpng reports errors by longjmp: nothing with a destructor lives between
 // setjmp and the library calls here.
-bool WritePngRows(std::vector<uint8_t>* Out, png_bytepp Rows, uint32_t Width, uint32_t Height)
+bool WritePngRows(std::vector<uint8_t>* Out, const TBitmapData& Bitmap, TPngRowSource Source, bool Bgr,
+                  std::vector<uint8_t>* Buffer)
 {
     png_structp Png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!Png)
@@ -49,17 +71,24 @@ bool WritePngRows(std::vector<uint8_t>* Out, png_bytepp Rows, uint32_t Width, ui
         return false;
     }
     png_set_write_fn(Png, Out, AppendToVector, nullptr);
-    png_set_IHDR(Png, Info, Width, Height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(Png, Info, static_cast<uint32_t>(Bitmap.Width), static_cast<uint32_t>(Bitmap.Height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     // A thumbnail is written once and read a few times: the fastest zlib
     // level, and runs of equal differences from the left neighbour, make a
     // file as small as the defaults' (which try every filter on every row)
-    // in a sixth of their time.
+    // in a sixth of their time. Huffman coding alone is 7% cheaper on the
+    // noisy gradients of the benchmark covers, for a file 3% smaller, but on
+    // a cover of flat colours and lettering it takes twice the work of runs
+    // for a file 2.4 times as large; storing without compression would save
+    // nine tenths of the work for files three times as large.
     png_set_compression_level(Png, 1);
     png_set_compression_strategy(Png, Z_RLE);
     png_set_filter(Png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     png_write_info(Png, Info);
-    png_write_image(Png, Rows);
+    if (Bgr)
+        png_set_bgr(Png);
+    for (int32_t Y = 0; Y < Bitmap.Height; ++Y)
+        png_write_row(Png, Source(Bitmap, Y, *Buffer));
     png_write_end(Png, Info);
     png_destroy_write_struct(&Png, &Info);
     return true;
@@ -75,21 +104,14 @@ void PutLE(std::vector<uint8_t>& Out, uint32_t Value, int Bytes)
 
 std::vector<uint8_t> EncodePng(const TBitmapData& Bitmap)
 {
-    const size_t Width = static_cast<size_t>(Bitmap.Width);
-    std::vector<uint8_t> Pixels(Width * static_cast<size_t>(Bitmap.Height) * 3);
-    std::vector<png_bytep> Rows(static_cast<size_t>(Bitmap.Height));
-    for (int32_t Y = 0; Y < Bitmap.Height; ++Y) {
-        uint8_t* Row = Pixels.data() + static_cast<size_t>(Y) * Width * 3;
-        Rows[static_cast<size_t>(Y)] = Row;
-        for (int32_t X = 0; X < Bitmap.Width; ++X) {
-            const uint32_t RGB = PixelRGB(Bitmap, X, Y);
-            Row[X * 3] = static_cast<uint8_t>(RGB >> 16);
-            Row[X * 3 + 1] = static_cast<uint8_t>(RGB >> 8);
-            Row[X * 3 + 2] = static_cast<uint8_t>(RGB);
-        }
-    }
+    const size_t Stride = platform::DibStride(Bitmap.Width, Bitmap.BitCount);
+    if (Bitmap.Width <= 0 || Bitmap.Height <= 0 || Bitmap.Bits.size() / static_cast<size_t>(Bitmap.Height) < Stride)
+        return {};
+    // A 24-bit bitmap's rows are written as they lie, blue first.
+    const bool Direct = Bitmap.BitCount == 24;
+    std::vector<uint8_t> Buffer(Direct ? 0 : static_cast<size_t>(Bitmap.Width) * 3);
     std::vector<uint8_t> Out;
-    if (!WritePngRows(&Out, Rows.data(), static_cast<uint32_t>(Bitmap.Width), static_cast<uint32_t>(Bitmap.Height)))
+    if (!WritePngRows(&Out, Bitmap, Direct ? DibRow : ConvertedRow, Direct, &Buffer))
         Out.clear();
     return Out;
 }

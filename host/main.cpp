@@ -22,6 +22,7 @@ int Fail(const std::string& Message)
 
 int main(int argc, char** argv)
 {
+    platform::KeepFreedMemory();
     std::vector<std::u16string> Arguments = platform::CommandLineArguments(argc, argv);
     if (!Arguments.empty())
         Arguments.erase(Arguments.begin());

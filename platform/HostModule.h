@@ -17,6 +17,11 @@ std::u16string ProgramDirectory();
 std::u16string PluginModuleName();
 // Whether standard error is a terminal, where a progress line may be drawn.
 bool StandardErrorIsTerminal();
+// Has the process keep the memory it frees for the next book, instead of
+// handing it back to the system and taking it again, page fault by page
+// fault, for every book of a batch. For host programs only: a plugin leaves
+// its host's allocator alone.
+void KeepFreedMemory();
 
 class TLoadedModule {
 public:

@@ -27,33 +27,40 @@ public:
     int32_t SourceHeight() const { return FSourceHeight; }
 
 private:
-    template <typename TRowSum, typename TFetch>
-    void SumRow(const uint8_t* Row, TFetch Fetch, std::vector<TRowSum>& RowSums);
-    template <typename TRowSum>
-    void AddRowWith(const uint8_t* Row, std::vector<TRowSum>& RowSums);
-    template <typename TRowSum>
-    void Accumulate(const std::vector<TRowSum>& RowSums);
-
-    // How one source column splits over the target: a part of weight First
-    // in target column Index, the rest, Second, in Index + 1.
-    struct TSpan {
-        uint32_t Index;
-        uint32_t First;
-        uint32_t Second;
+    template <typename TSum>
+    struct TSums {
+        std::vector<TSum> Row;           // the source row's weighted sums, 3 a target column
+        std::vector<TSum> Current, Next; // the target rows being summed
+        void Start(size_t Samples);
     };
+    // The source columns a target column falls on: part of First, the whole of
+    // those between, part of Last (the same as First when it holds it all).
+    struct TColumn {
+        uint32_t First, Last;
+        uint32_t FirstWeight, LastWeight;
+    };
+
+    template <typename TSum, int Step>
+    void SumRow(const uint8_t* Row, TSum* RowSums) const;
+    template <typename TSum>
+    void Accumulate(TSums<TSum>& Sums);
+    template <typename TSum>
+    void AddRowWith(const uint8_t* Row, TSums<TSum>& Sums);
 
     TDecodedBitmap* FTarget = nullptr;
     const uint32_t* FColours = nullptr;
     int FBitCount = 0;
     bool FBottomUp = false;
     bool FWideSums = false;
+    int32_t FSourceWidth = 0;
     int32_t FSourceHeight = 0;
     int32_t FRowsAdded = 0;
+    bool FFreshRow = true; // the next row is the first of a target row
     uint64_t FTotal = 0;
-    std::vector<TSpan> FColumns;
-    std::vector<uint32_t> FRowSums32;
-    std::vector<uint64_t> FRowSums64;
-    std::vector<uint64_t> FCurrent, FNext;
+    std::vector<TColumn> FColumns;
+    std::vector<uint8_t> FExpanded; // an indexed row looked up, 4 bytes a pixel
+    TSums<uint32_t> FSums32;
+    TSums<uint64_t> FSums64;
 };
 
 // Shrinks a whole Source to Width x Height (each at least 1 and at most the

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 #include <dlfcn.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include "platform/CodePages.h"
@@ -31,6 +32,20 @@ std::u16string ProgramDirectory()
 std::u16string PluginModuleName() { return u"brisleaf.so"; }
 
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+// glibc returns the free top of the heap beyond a threshold that it adjusts
+// to the blocks it has mapped and unmapped: with a book's buffers of a few
+// hundred kilobytes it came to trim the heap and grow it again for each book
+// (127,000 page faults in a batch of 1,000 books, 2,000 with these settings).
+// Blocks under 8 MiB come from the heap, where they are reused, and up to
+// 64 MiB of it is kept free. The cost: a book read in large pieces may leave
+// the heap fragmented, and its peak larger (a zipped FictionBook of large
+// texts: 28 MiB rather than 21).
+void KeepFreedMemory()
+{
+    ::mallopt(M_MMAP_THRESHOLD, 8 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
 
 TLoadedModule::~TLoadedModule()
 {

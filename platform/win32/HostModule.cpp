@@ -38,6 +38,9 @@ bool StandardErrorIsTerminal()
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &Mode) != 0;
 }
 
+// The Windows heap keeps what it frees without a setting.
+void KeepFreedMemory() {}
+
 TLoadedModule::~TLoadedModule()
 {
     if (FModule)

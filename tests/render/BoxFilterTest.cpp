@@ -154,6 +154,80 @@ TEST(BoxFilter, EverySourceDepthIsRead)
     }
 }
 
+// The definition, summed the slow way: target pixel (X, Y) is the sum over
+// the source pixels it overlaps of overlap area x level, in units of
+// 1 / (source side x target side) each way, divided by its area rounded to
+// the nearest level.
+std::vector<uint8_t> ReferenceReduction(const TDecodedBitmap& Source, int32_t Width, int32_t Height)
+{
+    const int64_t SW = Source.Width(), SH = Source.Height();
+    auto Overlap = [](int64_t SourcePixel, int64_t SourceSide, int64_t TargetPixel, int64_t TargetSide) {
+        const int64_t Begin = std::max(SourcePixel * TargetSide, TargetPixel * SourceSide);
+        const int64_t End = std::min((SourcePixel + 1) * TargetSide, (TargetPixel + 1) * SourceSide);
+        return static_cast<uint64_t>(std::max<int64_t>(End - Begin, 0));
+    };
+    const uint64_t Area = static_cast<uint64_t>(SW * SH);
+    std::vector<uint8_t> Out;
+    for (int64_t Y = 0; Y < Height; ++Y)
+        for (int64_t X = 0; X < Width; ++X) {
+            uint64_t Sum[3] = {};
+            for (int64_t SY = Y * SH / Height; SY < SH && SY * Height < (Y + 1) * SH; ++SY)
+                for (int64_t SX = X * SW / Width; SX < SW && SX * Width < (X + 1) * SW; ++SX) {
+                    const uint64_t Weight = Overlap(SX, SW, X, Width) * Overlap(SY, SH, Y, Height);
+                    const uint32_t Colour = PixelAt(Source, static_cast<int32_t>(SX), static_cast<int32_t>(SY));
+                    for (int C = 0; C < 3; ++C)
+                        Sum[C] += Weight * (Colour >> (16 - 8 * C) & 0xFF);
+                }
+            for (uint64_t Channel : Sum)
+                Out.push_back(static_cast<uint8_t>((Channel + Area / 2) / Area));
+        }
+    return Out;
+}
+
+// Bit for bit the definition, at every depth, over odd sizes, rows taken
+// from either end, padding bytes that hold anything, and sizes whose sums
+// need more than 32 bits (a row's above 16.8 million columns, a pixel's
+// above 16.8 million source pixels).
+TEST(BoxFilter, EqualsTheDefinitionBitForBit)
+{
+    struct TCase {
+        int Bits;
+        int32_t SourceWidth, SourceHeight, Width, Height;
+        bool BottomUp;
+    } const Cases[] = {
+        {24, 401, 299, 256, 191, false}, {24, 37, 23, 36, 5, true},   {24, 13, 7, 1, 1, false},
+        {24, 5, 9, 5, 2, true},          {32, 399, 301, 255, 193, false}, {32, 23, 31, 7, 31, true},
+        {8, 211, 97, 100, 51, false},    {8, 19, 3, 6, 2, true},       {4, 123, 45, 61, 44, false},
+        {4, 9, 11, 4, 3, true},          {1, 141, 59, 70, 13, false},  {1, 17, 5, 3, 5, true},
+        {1, 16843010, 1, 3, 1, false},   {1, 4111, 4099, 7, 5, true},  {24, 1201, 1601, 170, 227, false},
+    };
+    std::mt19937 Random(2024);
+    uint32_t Colours[256];
+    for (uint32_t& Colour : Colours)
+        Colour = Random() & 0xFFFFFF;
+    for (const TCase& Case : Cases) {
+        TDecodedBitmap Source, Target;
+        ASSERT_TRUE(Source.Allocate(Case.SourceWidth, Case.SourceHeight, Case.Bits, Colours,
+                                    Case.Bits <= 8 ? 1 << Case.Bits : 0));
+        for (int32_t Y = 0; Y < Case.SourceHeight; ++Y)
+            std::generate_n(Source.Row(Y), Source.Stride(), [&] { return static_cast<uint8_t>(Random()); });
+        ASSERT_TRUE(Target.Allocate(Case.Width, Case.Height, 24, nullptr, 0));
+        TBoxReducer Reducer;
+        ASSERT_TRUE(Reducer.Start(Case.SourceWidth, Case.SourceHeight, Case.Bits, Source.Colors().data(), Target,
+                                  Case.BottomUp));
+        for (int32_t I = 0; I < Case.SourceHeight; ++I)
+            Reducer.AddRow(Source.Row(Case.BottomUp ? Case.SourceHeight - 1 - I : I));
+        std::vector<uint8_t> Got;
+        for (int32_t Y = 0; Y < Case.Height; ++Y)
+            for (int32_t X = 0; X < Case.Width; ++X)
+                for (int Shift : {16, 8, 0})
+                    Got.push_back(static_cast<uint8_t>(PixelAt(Target, X, Y) >> Shift));
+        EXPECT_EQ(Got, ReferenceReduction(Source, Case.Width, Case.Height))
+            << Case.Bits << " bits, " << Case.SourceWidth << "x" << Case.SourceHeight << " to " << Case.Width << "x"
+            << Case.Height << (Case.BottomUp ? " bottom-up" : "");
+    }
+}
+
 TEST(BoxFilter, RefusesSizesOutOfRange)
 {
     const TDecodedBitmap Source = MakeBitmap(10, 10, [](int32_t, int32_t) { return 0u; });
