@@ -49,10 +49,9 @@ public:
         const size_t Count = Units.size();
         for (size_t At = 0; At < Count;) {
             if (Made > sizeof Block - 3) {
-                FBytes.append(Block, Made);
+                if (!Keep(Block, Made))
+                    return;
                 Made = 0;
-                if (FBytes.size() > FMaxBytes)
-                    break;
             }
             // Four symbols of the alphabet in a row, the common case, make
             // three bytes; anything else goes unit by unit.
@@ -84,11 +83,8 @@ public:
                 break;
             Block[Made++] = static_cast<char>((Group[2] * 64 | Group[3]) & 0xFF);
         }
-        FBytes.append(Block, Made);
-        if (FBytes.size() > FMaxBytes) {
-            FBytes = std::string();
-            FEnded = true;
-        }
+        if (!Keep(Block, Made))
+            return;
         for (int I = 0; I < 4; ++I)
             FGroup[I] = Group[I];
         FHeld = Held;
@@ -100,6 +96,19 @@ public:
     std::string Take() { return std::move(FBytes); }
 
 private:
+    // Appends what a block made; past the bound, ends with nothing, before
+    // the bytes could outgrow the room reserved for them.
+    bool Keep(const char* Block, size_t Made)
+    {
+        if (Made > FMaxBytes - FBytes.size()) {
+            FBytes = std::string();
+            FEnded = true;
+            return false;
+        }
+        FBytes.append(Block, Made);
+        return true;
+    }
+
     std::string FBytes;
     size_t FMaxBytes;
     uint32_t FGroup[4] = {};
