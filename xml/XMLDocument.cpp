@@ -32,6 +32,7 @@ void TXMLDocument::Clear()
 {
     FNamespaces.reset();
     FDocument.reset();
+    FElidedRuns = TXMLElidedRuns();
     FPendingText = TXMLBuffer();
     FRefusedText = TXMLBuffer();
     FParseFailure.clear();
@@ -43,25 +44,37 @@ void TXMLDocument::Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding)
     Clear();
     const size_t Size = Buffer.Size();
     const bool Lenient = (FOptions & doLenient) != 0;
-    if (!WithinNodeBudget(CountNodesAtMost(Buffer.Data(), Size), Size)) {
+    TRunElision Elision;
+    const bool Elided = !Lenient && FElidedRunBytes != 0 && Size >= FElidedRunBytes &&
+                        ParsedInPlace(Buffer.Data(), Size, Encoding) &&
+                        ElideLongRuns(Buffer.Data(), Size, FElidedRunBytes, Elision);
+    // An elided run counts as its placeholder does, but for its '='.
+    TNodeCount Count = Elided ? CountNodesAtMost(Elision.Skeleton.Data(), Elision.Skeleton.Size())
+                              : CountNodesAtMost(Buffer.Data(), Size);
+    Count.Attributes += Elision.Equals;
+    if (!WithinNodeBudget(Count, Size)) {
         // Refused before the parser took it: the text is still whole.
         FRefusedText = std::move(Buffer);
         throw EDOMParseError("Document holds more nodes than it may");
     }
+    TXMLBuffer Parsed = std::move(Elided ? Elision.Skeleton : Buffer);
+    const size_t ParsedSize = Parsed.Size();
+    if (Elided)
+        FElidedRuns = TXMLElidedRuns(std::move(Buffer), std::move(Elision.Runs), Parsed.Data(), ParsedSize);
     // The parser owns the block from here on, also when it fails, and parses
     // it in place unless it has to convert its encoding.
-    const pugi::xml_parse_result Result =
-        FDocument.load_buffer_inplace_own(Size ? Buffer.Release() : nullptr, Size, Lenient ? LenientFlags : ParseFlags,
-                                          Encoding);
+    const pugi::xml_parse_result Result = FDocument.load_buffer_inplace_own(
+        ParsedSize ? Parsed.Release() : nullptr, ParsedSize, Lenient ? LenientFlags : ParseFlags, Encoding);
     if (!Result) {
-        FDocument.reset();
-        throw EDOMParseError(std::string(Result.description()) + " at offset " + std::to_string(Result.offset));
+        const size_t Offset = FElidedRuns.TextOffset(static_cast<size_t>(Result.offset));
+        Clear();
+        throw EDOMParseError(std::string(Result.description()) + " at offset " + std::to_string(Offset));
     }
     try {
         if (!Lenient)
             CompleteParsedDocument(FDocument);
     } catch (...) {
-        FDocument.reset();
+        Clear();
         throw;
     }
     FActive = true;

@@ -11,6 +11,7 @@
 #include "xml/XMLBuffer.h"
 #include "xml/XMLNamespaceIndex.h"
 #include "xml/XMLNode.h"
+#include "xml/XMLRunElision.h"
 
 BRISLEAF_EXCEPTION(EXMLDocError, Exception);
 // The text is not a well-formed document; the message says why.
@@ -69,6 +70,14 @@ public:
     const TXMLNamespaceIndex& Namespaces();
     void ForgetNamespaces() { FNamespaces.reset(); }
 
+    // Runs of element content this long or longer are kept out of the parse
+    // of a strict document and read from its text when asked for (see
+    // XMLRunElision.h); 0 parses every byte.
+    void SetElidedRunBytes(size_t Bytes) { FElidedRunBytes = Bytes; }
+    // The value of a parsed node, as the parser would give it had it read
+    // every byte; valid while the document lives.
+    std::string_view NodeValue(pugi::xml_node Node) { return FElidedRuns.Value(Node.value()); }
+
     // After a text was refused for holding more nodes than it may, that text
     // as it was given (a stream's bytes, or the text already decoded), for a
     // reader that needs no tree; otherwise, and once taken, empty.
@@ -84,6 +93,8 @@ private:
     TXMLBuffer FRefusedText;
     std::string FParseFailure;
     bool FActive = false;
+    size_t FElidedRunBytes = DefaultElidedRunBytes;
+    TXMLElidedRuns FElidedRuns;
     std::unique_ptr<TXMLNamespaceIndex> FNamespaces;
 };
 

@@ -192,12 +192,12 @@ std::string_view IXMLNode::TextUtf8() const
     if (FAttribute)
         return FAttribute.value();
     if (FNode.type() != pugi::node_element)
-        return FNode.value();
+        return FOwner ? FOwner->NodeValue(FNode) : std::string_view();
     const pugi::xml_node First = FNode.first_child();
     if (!First)
         return std::string_view();
     if (!First.next_sibling() && (First.type() == pugi::node_pcdata || First.type() == pugi::node_cdata))
-        return First.value();
+        return FOwner->NodeValue(First);
     throw EXMLDocError("Element \"" + std::string(FNode.name()) + "\" does not contain a single text node");
 }
 

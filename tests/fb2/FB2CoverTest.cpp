@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 
 #include "core/Limits.h"
 #include "fb2/Base64.h"
 #include "fb2/FB2Cover.h"
+#include "fb2/FB2CoverFallbacks.h"
 #include "platform/CodePages.h"
 #include "tests/xml/XMLTestDocuments.h"
 #include "tests/support/Fb2Builder.h"
@@ -256,6 +258,45 @@ TEST(FB2Cover, DropsTheDocumentBeforeDecoding)
     std::weak_ptr<TXMLDocument> Watch = Document;
     EXPECT_EQ(ExtractFB2Cover(std::move(Document)), Picture);
     EXPECT_TRUE(Watch.expired());
+}
+
+// A large book as a picture-heavy FictionBook is, with Windows line ends:
+// its pictures' runs are kept out of the parse and still give the cover,
+// both ways the document is made and on both lookups.
+TEST(FB2Cover, LargeBookGivesTheSameCoverWithRunsElided)
+{
+    std::mt19937 Random(7);
+    std::string Cover(100000, '\0');
+    for (char& Byte : Cover)
+        Byte = static_cast<char>(Random());
+    TFb2Book Book;
+    Book.Covers = {"#cover.jpg"};
+    Book.Binaries = {{"other.jpg", Cover.substr(1)}, {"cover.jpg", Cover}, {"last.jpg", Cover.substr(2)}};
+    std::string Text;
+    for (const char C : BuildFb2(Book))
+        Text += C == '\n' ? std::string("\r\n") : std::string(1, C);
+    for (const size_t ElidedRunBytes : {size_t{0}, DefaultElidedRunBytes}) {
+        for (const bool AsFile : {true, false}) {
+            SCOPED_TRACE(testing::Message() << ElidedRunBytes << (AsFile ? " as a file" : " as text"));
+            const auto Load = [&] {
+                IXMLDocument Document = NewXMLDocument();
+                Document->SetElidedRunBytes(ElidedRunBytes);
+                TPointerReadOnlyStream Stream(Text.data(), static_cast<intptr_t>(Text.size()));
+                if (AsFile)
+                    Document->LoadFromStream(Stream);
+                else
+                    SetXMLTextFromStream(Document, Stream);
+                return Document;
+            };
+            EXPECT_EQ(ExtractFB2Cover(Load()), Cover);
+            std::string Offered;
+            EXPECT_TRUE(OfferFB2DocumentCovers(Load(), [&](const uint8_t* Data, size_t Size) {
+                Offered.assign(reinterpret_cast<const char*>(Data), Size);
+                return true;
+            }));
+            EXPECT_EQ(Offered, Cover);
+        }
+    }
 }
 
 }
