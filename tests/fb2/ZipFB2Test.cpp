@@ -130,6 +130,20 @@ TEST(FB2ZipEntry, StoredAndDeflatedEntriesInEveryEncoding)
         }
 }
 
+// The stated size only sizes the text's buffer: under, over, or beyond what
+// the file could hold, the whole text is read, and no further.
+TEST(FB2ZipEntry, AStatedSizeThatLiesReadsTheSameBook)
+{
+    const std::string Book = BookWithCover("cover bytes");
+    for (uint16_t Method : {ZipStored, ZipDeflated})
+        for (uint32_t Stated : {uint32_t{0}, uint32_t{10}, static_cast<uint32_t>(Book.size()),
+                                static_cast<uint32_t>(Book.size()) + 1, uint32_t{1} << 20, uint32_t{200} << 20}) {
+            TZipWriter Writer;
+            Writer.Add("book.fb2", Book, Method).CentralUncompressedSize = Stated;
+            EXPECT_EQ(TZippedBook(Writer).Cover(), "cover bytes") << "method " << Method << ", stated " << Stated;
+        }
+}
+
 TEST(FB2ZipEntry, ADamagedEntryRaises)
 {
     TZipWriter Writer;
