@@ -20,8 +20,12 @@ TLimitedEntryStream::TLimitedEntryStream(TStream& Entry, uint64_t Limit, TReadBu
 
 int64_t TLimitedEntryStream::Read(void* Buffer, int64_t Count)
 {
-    // One byte past the limit is enough to know the entry is too large.
-    const int64_t Got = FEntry.Read(Buffer, std::min(Count, FLimit + 1 - FDone));
+    // One byte past the limit is enough to know the entry is too large. And
+    // a read asks for at most as much again as has come (64 KiB at first):
+    // a reader with room for the stated size, that stops at what it finds
+    // early (a NUL ending a text), has inflated at most twice that.
+    const int64_t Step = std::max(static_cast<int64_t>(ChunkSize), FDone);
+    const int64_t Got = FEntry.Read(Buffer, std::min({Count, Step, FLimit + 1 - FDone}));
     if (Got > 0) {
         FDone += Got;
         FBudget.Charge(static_cast<uint64_t>(Got));

@@ -14,7 +14,9 @@
 // at most that much inflating, whatever the archive claims. Its size is the
 // entry's stated size (Expected, lowered to the limit) until more than that
 // has been read, then what has been read: a hint for a reader that sizes its
-// buffer by it, never a promise.
+// buffer by it, never a promise. A read yields at most as much again as has
+// come (at least 64 KiB), so that a reader that stops early has not inflated
+// far ahead of it.
 class TLimitedEntryStream : public TStream {
 public:
     TLimitedEntryStream(TStream& Entry, uint64_t Limit, TReadBudget& Budget, uint64_t Expected = 0);
