@@ -6,11 +6,14 @@
 
 namespace {
 
-IXMLDocument LoadEntryText(TStream& Entry, uint32_t Limit, TReadBudget& Budget)
+IXMLDocument LoadEntryText(TStream& Entry, uint32_t Limit, TReadBudget& Budget, uint64_t StatedSize)
 {
     // A deflate bomb is refused at the limit instead of being inflated into
-    // memory to its end.
-    TLimitedEntryStream Limited(Entry, Limit, Budget);
+    // memory to its end. The stated size, within the limit, lets the text
+    // be inflated into a buffer made once at its size, instead of one that
+    // doubles (and is copied) as the text comes; a size that lies costs
+    // room that is never touched, or growth as before.
+    TLimitedEntryStream Limited(Entry, Limit, Budget, StatedSize);
     IXMLDocument Document = NewXMLDocument();
     SetXMLTextFromStream(Document, Limited);
     return Document;
@@ -38,7 +41,7 @@ IXMLDocument LoadFB2EntryDocument(TZipFile& Zip, std::unique_ptr<TStream>& Entry
             continue;
         TZipHeader LocalHeader;
         EntryStream = Zip.Read(Name, LocalHeader);
-        return LoadEntryText(*EntryStream, Limits::ZippedFB2TextBytes, Budget);
+        return LoadEntryText(*EntryStream, Limits::ZippedFB2TextBytes, Budget, Zip.StatedSize(Name));
     }
     return nullptr;
 }
@@ -47,5 +50,5 @@ IXMLDocument LoadFB2Entry(TZipFile& Zip, const std::u16string& Name, uint32_t Li
 {
     TZipHeader LocalHeader;
     const std::unique_ptr<TStream> Entry = Zip.Read(Name, LocalHeader);
-    return LoadEntryText(*Entry, Limit, Budget);
+    return LoadEntryText(*Entry, Limit, Budget, Zip.StatedSize(Name));
 }

@@ -8,7 +8,7 @@
 uint32_t PixelRGB(const TBitmapData& Bitmap, int32_t X, int32_t Y)
 {
     const size_t Stride = platform::DibStride(Bitmap.Width, Bitmap.BitCount);
-    const uint8_t* Row = Bitmap.Bits.data() + static_cast<size_t>(Bitmap.Height - 1 - Y) * Stride;
+    const uint8_t* Row = Bitmap.Pixels() + static_cast<size_t>(Bitmap.Height - 1 - Y) * Stride;
     auto Palette = [&](unsigned Index) -> uint32_t {
         return Index < Bitmap.ColorTable.size() ? Bitmap.ColorTable[Index] & 0xFFFFFF : 0;
     };
@@ -44,7 +44,7 @@ using TPngRowSource = png_bytep (*)(const TBitmapData& Bitmap, int32_t Y, std::v
 png_bytep DibRow(const TBitmapData& Bitmap, int32_t Y, std::vector<uint8_t>&)
 {
     const size_t Stride = platform::DibStride(Bitmap.Width, Bitmap.BitCount);
-    return const_cast<png_bytep>(Bitmap.Bits.data() + static_cast<size_t>(Bitmap.Height - 1 - Y) * Stride);
+    return const_cast<png_bytep>(Bitmap.Pixels() + static_cast<size_t>(Bitmap.Height - 1 - Y) * Stride);
 }
 
 png_bytep ConvertedRow(const TBitmapData& Bitmap, int32_t Y, std::vector<uint8_t>& Buffer)
@@ -105,7 +105,7 @@ void PutLE(std::vector<uint8_t>& Out, uint32_t Value, int Bytes)
 std::vector<uint8_t> EncodePng(const TBitmapData& Bitmap)
 {
     const size_t Stride = platform::DibStride(Bitmap.Width, Bitmap.BitCount);
-    if (Bitmap.Width <= 0 || Bitmap.Height <= 0 || Bitmap.Bits.size() / static_cast<size_t>(Bitmap.Height) < Stride)
+    if (Bitmap.Width <= 0 || Bitmap.Height <= 0 || Bitmap.PixelBytes() / static_cast<size_t>(Bitmap.Height) < Stride)
         return {};
     // A 24-bit bitmap's rows are written as they lie, blue first.
     const bool Direct = Bitmap.BitCount == 24;
@@ -124,7 +124,7 @@ std::vector<uint8_t> EncodeBmp(const TBitmapData& Bitmap)
     std::vector<uint8_t> Out;
     Out.push_back('B');
     Out.push_back('M');
-    PutLE(Out, DataOffset + static_cast<uint32_t>(Bitmap.Bits.size()), 4); // file size
+    PutLE(Out, DataOffset + static_cast<uint32_t>(Bitmap.PixelBytes()), 4); // file size
     PutLE(Out, 0, 4);                                                      // reserved
     PutLE(Out, DataOffset, 4);                                             // offset of the pixels
     PutLE(Out, InfoHeaderSize, 4);
@@ -133,13 +133,13 @@ std::vector<uint8_t> EncodeBmp(const TBitmapData& Bitmap)
     PutLE(Out, 1, 2);                                                      // planes
     PutLE(Out, static_cast<uint32_t>(Bitmap.BitCount), 2);
     PutLE(Out, 0, 4);                                                      // BI_RGB
-    PutLE(Out, static_cast<uint32_t>(Bitmap.Bits.size()), 4);
+    PutLE(Out, static_cast<uint32_t>(Bitmap.PixelBytes()), 4);
     PutLE(Out, 2835, 4);                                                   // 72 dpi
     PutLE(Out, 2835, 4);
     PutLE(Out, static_cast<uint32_t>(Bitmap.ColorTable.size()), 4);       // colours used
     PutLE(Out, 0, 4);                                                      // important colours
     for (uint32_t Color : Bitmap.ColorTable)
         PutLE(Out, Color & 0xFFFFFF, 4);
-    Out.insert(Out.end(), Bitmap.Bits.begin(), Bitmap.Bits.end());
+    Out.insert(Out.end(), Bitmap.Pixels(), Bitmap.Pixels() + Bitmap.PixelBytes());
     return Out;
 }

@@ -36,9 +36,11 @@ TThumbnailer::TResult TThumbnailer::Make(const std::u16string& Input, int32_t Wi
     }
     if (!Handle)
         return trNoCover;
-    const bool Read = FModule.ReadBitmap(Handle, Bitmap);
-    FModule.DeleteBitmap(Handle);
-    if (!Read) {
+    // The bitmap lives as long as its data, which read its rows in place:
+    // no copy of the pixels before they are encoded.
+    Bitmap.Owner = std::shared_ptr<void>(Handle, [this](void* Gone) { FModule.DeleteBitmap(Gone); });
+    if (!FModule.ReadBitmap(Handle, Bitmap)) {
+        Bitmap.Owner.reset();
         Error = "the plugin returned a handle that is not a DIB section";
         return trFailed;
     }

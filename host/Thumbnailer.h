@@ -16,8 +16,9 @@ public:
     const char* DetectString(char* Buffer, int32_t Size) const;
 
     enum TResult { trMade, trNoCover, trFailed };
-    // Asks for one preview; on trMade, Bitmap holds the pixels and the
-    // plugin's handle has been freed.
+    // Asks for one preview; on trMade, Bitmap holds the pixels, and owns the
+    // plugin's handle (freed with the last copy of Bitmap, which must not
+    // outlive this thumbnailer).
     TResult Make(const std::u16string& Input, int32_t Width, int32_t Height, bool Ansi, TBitmapData& Bitmap,
                  std::string& Error) const;
 

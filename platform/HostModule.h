@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,7 +42,20 @@ public:
         int BitCount = 0;
         std::vector<uint32_t> ColorTable;
         std::vector<uint8_t> Bits; // bottom-up rows, DibStride bytes each
+        // The module's own bottom-up rows, read where they lie instead of
+        // Bits while Owner keeps the bitmap alive; nullptr: Bits holds them.
+        const uint8_t* Rows = nullptr;
+        std::shared_ptr<void> Owner;
+
+        const uint8_t* Pixels() const { return Rows ? Rows : Bits.data(); }
+        size_t PixelBytes() const
+        {
+            return Rows ? static_cast<size_t>(DibStride(Width, BitCount)) * static_cast<size_t>(Height) : Bits.size();
+        }
     };
+    // Describes the bitmap; its rows are referred to where they lie when
+    // they are bottom-up (Rows), else copied into Bits: the caller keeps the
+    // bitmap until it is done with Data.
     bool ReadBitmap(TBitmapHandle Bitmap, TBitmapData& Data) const;
     bool DeleteBitmap(TBitmapHandle Bitmap) const;
 

@@ -17,7 +17,7 @@ constexpr int64_t MaxInflateRequest = int64_t{1} << 30;
 
 TZDecompressionStream::TZDecompressionStream(TStream& Source)
     : FSource(Source), FStart(Source.Position()), FSourcePosition(FStart),
-      FInput(std::make_unique<uint8_t[]>(InputChunk))
+      FInput(std::make_unique_for_overwrite<uint8_t[]>(InputChunk))
 {
     const int Result = inflateInit2(&FZStream, RawDeflateWindowBits);
     if (Result != Z_OK)

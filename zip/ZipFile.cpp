@@ -197,12 +197,28 @@ std::unique_ptr<TStream> TZipFile::Read(const std::u16string& Name, TZipHeader& 
 
 // What the rest of the file could possibly yield through the entry's method
 // is less than its stated size.
-bool TZipFile::FileCannotHold(const TOpenedEntry& Entry) const
+bool TZipFile::FileCannotHold(const TZipHeader& Central, const TZipCompressionHandler& Handler,
+                              int64_t DataStart) const
 {
-    const int64_t DataInFile = std::max<int64_t>(FStream->Size() - Entry.DataStart, 0);
-    const int64_t Expansion = Entry.Handler->MaxExpansion;
+    const int64_t DataInFile = std::max<int64_t>(FStream->Size() - DataStart, 0);
+    const int64_t Expansion = Handler.MaxExpansion;
     return Expansion > 0 && DataInFile <= std::numeric_limits<int64_t>::max() / Expansion &&
-           DataInFile * Expansion < Entry.Central->UncompressedSize;
+           DataInFile * Expansion < Central.UncompressedSize;
+}
+
+uint64_t TZipFile::StatedSize(const std::u16string& Name) const
+{
+    const int Index = FMode == zmClosed ? -1 : IndexOf(Name);
+    if (Index < 0)
+        return 0;
+    const TZipHeader& Central = FFiles[static_cast<size_t>(Index)];
+    const TZipCompressionHandler* Handler =
+        ZipCompressionHandlers().Find(static_cast<TZipCompression>(Central.CompressionMethod & 0xFF));
+    // The data start at least a bare local header past its offset.
+    constexpr int64_t LocalHeaderBytes = 30;
+    if (!Handler || FileCannotHold(Central, *Handler, FStartFileData + Central.LocalHeaderOffset + LocalHeaderBytes))
+        return 0;
+    return Central.UncompressedSize;
 }
 
 TBytes TZipFile::Read(const std::u16string& Name, uint32_t Limit, TReadBudget& Budget)
@@ -215,10 +231,10 @@ TBytes TZipFile::Read(const std::u16string& Name, uint32_t Limit, TReadBudget& B
         // The stated size is a hint only: one byte beyond the limit ends the read.
         return Limited.ReadAtMost(std::numeric_limits<uint64_t>::max());
     }
-    if (Length > Limited.Limit() || FileCannotHold(Entry))
+    if (Length > Limited.Limit() || FileCannotHold(*Entry.Central, *Entry.Handler, Entry.DataStart))
         throw EZipException(SZipReadError);
     const uint32_t Wanted = std::min(LocalHeader.UncompressedSize, Length);
-    TBytes Result = Limited.ReadAtMost(Wanted);
+    TBytes Result = Limited.ReadAtMost(Wanted, Length);
     if (Result.size() != Wanted)
         throw EZipException(SZipReadError);
     // Kept as the reader has always answered: a local size below the central

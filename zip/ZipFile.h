@@ -61,6 +61,11 @@ public:
     // An entry with its sizes before the data is its central size long: the
     // local size, when smaller, is how much is read, the rest left zero.
     TBytes Read(const std::u16string& Name, uint32_t Limit, TReadBudget& Budget);
+    // The uncompressed size the central directory states for the entry
+    // Name, or 0 when no entry has that name, its method is unknown, or the
+    // rest of the file could not yield that much through its method: a hint
+    // to size a buffer by, never a bound on what reading the entry yields.
+    uint64_t StatedSize(const std::u16string& Name) const;
     // A stream over the uncompressed entry (valid while this reader is open)
     // and the entry's local header; unbounded: wrap it in a
     // TLimitedEntryStream to read it.
@@ -79,7 +84,7 @@ private:
     void IndexNames();
     std::u16string Decoded(const TZipHeader& Header) const;
     TOpenedEntry OpenEntry(const std::u16string& Name, TZipHeader& LocalHeader);
-    bool FileCannotHold(const TOpenedEntry& Entry) const;
+    bool FileCannotHold(const TZipHeader& Central, const TZipCompressionHandler& Handler, int64_t DataStart) const;
 
     TZipMode FMode = zmClosed;
     TStream* FStream = nullptr;

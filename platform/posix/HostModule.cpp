@@ -80,7 +80,8 @@ bool TLoadedModule::ReadBitmap(TBitmapHandle Bitmap, TBitmapData& Data) const
     Data.Height = Section.Height;
     Data.BitCount = Section.BitCount;
     Data.ColorTable.assign(Section.ColorTable, Section.ColorTable + Section.ColorCount);
-    Data.Bits.assign(Section.Bits, Section.Bits + static_cast<size_t>(Section.Stride) * static_cast<size_t>(Section.Height));
+    Data.Bits.clear();
+    Data.Rows = Section.Bits;
     return true;
 }
 

@@ -85,10 +85,12 @@ bool TLoadedModule::ReadBitmap(TBitmapHandle Bitmap, TBitmapData& Data) const
     }
     const size_t Stride = DibStride(Data.Width, Data.BitCount);
     const auto* Bits = static_cast<const uint8_t*>(Section.dsBm.bmBits);
-    Data.Bits.resize(Stride * static_cast<size_t>(Data.Height));
+    Data.Rows = nullptr;
+    Data.Bits.clear();
     if (Header.biHeight > 0) {
-        Data.Bits.assign(Bits, Bits + Data.Bits.size());
+        Data.Rows = Bits;
     } else {
+        Data.Bits.resize(Stride * static_cast<size_t>(Data.Height));
         for (int32_t Row = 0; Row < Data.Height; ++Row)
             std::copy(Bits + Row * Stride, Bits + (Row + 1) * Stride, Data.Bits.begin() + (Data.Height - 1 - Row) * Stride);
     }

@@ -5,6 +5,7 @@
 #include "tests/support/Fb2Builder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipWriter.h"
+#include "core/Limits.h"
 #include "core/ReadBudget.h"
 
 namespace {
@@ -128,6 +129,34 @@ TEST(FB2ZipEntry, StoredAndDeflatedEntriesInEveryEncoding)
             Writer.Add("book.fb2", Text, Method);
             EXPECT_EQ(TZippedBook(Writer).Cover(), "cover bytes") << "method " << Method;
         }
+}
+
+// The stated size only sizes the text's buffer: under, over, or beyond what
+// the file could hold, the whole text is read, and no further.
+TEST(FB2ZipEntry, AStatedSizeThatLiesReadsTheSameBook)
+{
+    const std::string Book = BookWithCover("cover bytes");
+    for (uint16_t Method : {ZipStored, ZipDeflated})
+        for (uint32_t Stated : {uint32_t{0}, uint32_t{10}, static_cast<uint32_t>(Book.size()),
+                                static_cast<uint32_t>(Book.size()) + 1, uint32_t{1} << 20, uint32_t{200} << 20}) {
+            TZipWriter Writer;
+            Writer.Add("book.fb2", Book, Method).CentralUncompressedSize = Stated;
+            EXPECT_EQ(TZippedBook(Writer).Cover(), "cover bytes") << "method " << Method << ", stated " << Stated;
+        }
+}
+
+// A text that a NUL ends early is read little further, however large the
+// size stated for it: room for the size is made, not inflated into.
+TEST(FB2ZipEntry, ANulEndsTheReadEarlyWhateverTheStatedSize)
+{
+    TZipWriter Writer;
+    TZipWriterEntry& Zeros = Writer.Add("book.fb2", TBytes(), ZipDeflated);
+    Zeros.Data = DeflatedRun(uint64_t{32} << 20);
+    Zeros.CentralUncompressedSize = Zeros.LocalUncompressedSize = uint32_t{32} << 20;
+    TZippedBook Zipped(Writer);
+    TReadBudget Budget(uint64_t{1} << 30);
+    LoadFB2Entry(Zipped.Zip, u"book.fb2", Limits::ZippedFB2TextBytes, Budget);
+    EXPECT_LE((uint64_t{1} << 30) - Budget.Left(), uint64_t{128} << 10);
 }
 
 TEST(FB2ZipEntry, ADamagedEntryRaises)

@@ -63,6 +63,24 @@ TEST(BitmapFiles, BmpKeepsDepthAndColourTable)
     EXPECT_EQ(File[54 + 4 + 2], 0xFF);  // second entry, red byte
 }
 
+// A module's rows read where they lie make the same files as a copy of them.
+TEST(BitmapFiles, RowsInPlaceWriteAsACopy)
+{
+    std::mt19937 Random(3);
+    for (const int BitCount : {1, 8, 24, 32}) {
+        TBitmapData Copy = Make(13, 5, BitCount);
+        Copy.ColorTable = {0x102030, 0xFFEEDD};
+        for (uint8_t& Byte : Copy.Bits)
+            Byte = static_cast<uint8_t>(Random());
+        TBitmapData InPlace = Make(13, 5, BitCount);
+        InPlace.ColorTable = Copy.ColorTable;
+        InPlace.Bits.clear();
+        InPlace.Rows = Copy.Bits.data();
+        EXPECT_EQ(EncodePng(InPlace), EncodePng(Copy)) << BitCount;
+        EXPECT_EQ(EncodeBmp(InPlace), EncodeBmp(Copy)) << BitCount;
+    }
+}
+
 TEST(BitmapFiles, PngIsAnRgbPng)
 {
     const std::vector<uint8_t> File = EncodePng(Make(5, 3, 32));

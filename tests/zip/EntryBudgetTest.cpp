@@ -1,8 +1,11 @@
 #include "tests/zip/ZipTestSupport.h"
 
+#include <algorithm>
+#include <memory>
 #include <optional>
 
 #include "tests/support/ZipWriter.h"
+#include "zip/LimitedEntryStream.h"
 
 namespace {
 
@@ -61,6 +64,30 @@ TEST(EntryRead, ABombStopsAtTheLimit)
     TReadBudget Budget(uint64_t{1} << 30);
     EXPECT_FALSE(ReadOrNone(Archive.Zip, u"bomb", 1u << 20, Budget));
     EXPECT_EQ((uint64_t{1} << 30) - Budget.Left(), (1u << 20) + 1u);
+}
+
+// A stated size is a hint within the limit: the stream reports it until
+// more has come, and a read reserves no more than one byte past the limit
+// however large the size the caller passes.
+TEST(EntryRead, AStatedSizeNeverReservesPastTheLimit)
+{
+    TZipWriter Writer;
+    Writer.Add("text", std::string(3000, 't'), ZipDeflated).Flag = ZipBit3;
+    TOpenArchive Archive(Writer.Build());
+    const struct {
+        uint64_t Stated, Size;
+    } Cases[] = {{3000, 3000}, {100, 100}, {uint64_t{1} << 40, 5000}};
+    for (const auto& Case : Cases) {
+        TReadBudget Budget(1u << 20);
+        TZipHeader LocalHeader;
+        const std::unique_ptr<TStream> Entry = Archive.Zip.Read(u"text", LocalHeader);
+        TLimitedEntryStream Limited(*Entry, 5000, Budget, Case.Stated);
+        EXPECT_EQ(Limited.Size(), static_cast<int64_t>(Case.Size)) << Case.Stated;
+        const TBytes Text = Limited.ReadAtMost(UINT64_MAX, Case.Stated);
+        EXPECT_EQ(Text, TBytes(3000, 't'));
+        EXPECT_LE(Text.capacity(), 5001u) << Case.Stated;
+        EXPECT_EQ(Limited.Size(), std::max<int64_t>(static_cast<int64_t>(Case.Size), 3000));
+    }
 }
 
 // Reads within one budget: what each yields is charged, a read that fails

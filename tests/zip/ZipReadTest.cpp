@@ -296,4 +296,24 @@ TEST(ZipRead, StatedSizesTheFileCannotHold)
     EXPECT_EQ(ReadWhole(Archive.Zip, u"dense"), TBytes(16u << 20));
 }
 
+// The size a stream reader may size its buffer by: the stated one, unless
+// the file could not hold it or nothing could read the entry.
+TEST(ZipRead, StatedSizeHints)
+{
+    TZipWriter Writer;
+    Writer.Add("fair", std::string(500, 'f'), ZipDeflated);
+    Writer.Add("stored-over", "abc").CentralUncompressedSize = 100000;
+    Writer.Add("deflated-over", "abc", ZipDeflated).CentralUncompressedSize = 200u << 20;
+    Writer.Add("method-12", std::string(10, 'x'), 12).Data = Bytes(std::string(10, 'x'));
+    TOpenArchive Archive(Writer.Build());
+    const struct {
+        const char16_t* Name;
+        uint64_t Stated;
+    } Cases[] = {{u"fair", 500}, {u"stored-over", 0}, {u"deflated-over", 0}, {u"method-12", 0}, {u"missing", 0}};
+    for (const auto& Case : Cases)
+        EXPECT_EQ(Archive.Zip.StatedSize(Case.Name), Case.Stated) << Utf8(Case.Name);
+    Archive.Zip.Close();
+    EXPECT_EQ(Archive.Zip.StatedSize(u"fair"), 0u);
+}
+
 }
