@@ -1,6 +1,8 @@
 #include "platform/CodePages.h"
 
+#include <bit>
 #include <clocale>
+#include <cstdint>
 #include <cstring>
 #include <cwctype>
 #include <locale.h>
@@ -77,15 +79,6 @@ bool ReadMultiByte(const unsigned char* Data, size_t Length, size_t& Index, char
         Code = (Code << 6) | (Data[Index] & 0x3F);
     }
     return true;
-}
-
-// Whether the word of bytes at At is all ASCII.
-bool IsAsciiWord(const unsigned char* At)
-{
-    constexpr size_t HighBits = ~size_t{0} / 0xFF * 0x80;
-    size_t Word;
-    std::memcpy(&Word, At, sizeof Word);
-    return (Word & HighBits) == 0;
 }
 
 // No character takes fewer bytes than UTF-16 units, and an invalid
@@ -201,28 +194,66 @@ std::string WideToMultiByte(TCodePage CodePage, const std::u16string& Text)
 
 TCodePage AnsiCodePage() { return cpUtf8; }
 
-// ASCII a word at a time, and the two-byte characters of the Latin, Greek
-// and Cyrillic scripts, most of any text, without the general reading.
+namespace {
+
+// Eight bytes as one number, the first in the lowest byte, whatever the
+// machine's byte order.
+uint64_t LoadLittleEndian64(const unsigned char* At)
+{
+    uint64_t Word;
+    std::memcpy(&Word, At, sizeof Word);
+    if constexpr (std::endian::native == std::endian::big)
+        Word = __builtin_bswap64(Word);
+    return Word;
+}
+
+// Skips from Index, a character's first byte, words of eight bytes that hold
+// only ASCII and two-byte characters (C2..DF, then 80..BF): the Latin, Greek
+// and Cyrillic scripts, most of any text. Returns the first byte of the
+// first character it did not check, which the caller reads.
+//
+// Per byte, bit 7 marks any non-ASCII byte, bit 6 a lead among those, bit 5
+// a lead of more than two bytes. A word is well formed when every trail byte
+// follows a lead, which is the lead mask moved up one byte (with the last
+// lead of the word before carried in), and no lead is C0 or C1 (bits 1-4
+// clear).
+size_t SkipTwoByteWords(const unsigned char* Bytes, size_t Index, size_t Length)
+{
+    constexpr uint64_t High = 0x8080808080808080u, Low7 = 0x7F7F7F7F7F7F7F7Fu, Bits1To4 = 0x1E1E1E1E1E1E1E1Eu;
+    uint64_t CarriedLead = 0;
+    for (; Length - Index >= 8; Index += 8) {
+        const uint64_t Word = LoadLittleEndian64(Bytes + Index);
+        const uint64_t NonAscii = Word & High;
+        if ((NonAscii | CarriedLead) == 0)
+            continue;
+        const uint64_t Bit6 = (Word << 1) & High, Bit5 = (Word << 2) & High;
+        const uint64_t Lead = NonAscii & Bit6, Trail = NonAscii & ~Bit6;
+        const uint64_t Overlong = Lead & ~(((Word & Bits1To4) + Low7) & High);
+        if ((Lead & Bit5) != 0 || Overlong != 0 || Trail != ((Lead << 8) | CarriedLead))
+            break;
+        CarriedLead = (Lead >> 56) & 0x80;
+    }
+    // A lead carried out of the last word skipped is read with its trail.
+    return CarriedLead ? Index - 1 : Index;
+}
+
+}
+
 bool IsWellFormedUtf8(const char* Data, size_t Length)
 {
     const auto* Bytes = reinterpret_cast<const unsigned char*>(Data);
     size_t Index = 0;
     while (Index < Length) {
-        const unsigned char Lead = Bytes[Index];
-        if (Lead < 0x80) {
+        Index = SkipTwoByteWords(Bytes, Index, Length);
+        if (Index == Length)
+            break;
+        if (Bytes[Index] < 0x80) {
             ++Index;
-            while (Length - Index >= sizeof(size_t) && IsAsciiWord(Bytes + Index))
-                Index += sizeof(size_t);
-        } else if (Lead >= 0xC2 && Lead <= 0xDF && Length - Index >= 2 && (Bytes[Index + 1] & 0xC0) == 0x80) {
-            Index += 2;
-        } else {
-            // Read through a copy, so that Index stays in a register.
-            size_t Next = Index;
-            char32_t Code;
-            if (!ReadMultiByte(Bytes, Length, Next, Code))
-                return false;
-            Index = Next;
+            continue;
         }
+        char32_t Code;
+        if (!ReadMultiByte(Bytes, Length, Index, Code))
+            return false;
     }
     return true;
 }

@@ -71,15 +71,22 @@ TEST(CodePages, WellFormedUtf8IsExactlyWhatConvertsBackUnchanged)
                   Case.WellFormed)
             << Case.Text;
     }
-    // Runs of lead, trail and ASCII bytes, which the check must judge as the round trip does.
-    const unsigned char Alphabet[] = {'a', 0x80, 0x9F, 0xA0, 0xBF, 0xC1, 0xC2, 0xDF, 0xE0, 0xED, 0xF0, 0xF4, 0xF5};
+    // Runs of ASCII, Cyrillic letters, a euro sign and single lead or trail
+    // bytes, long enough to cross several words, which the check must judge
+    // as the round trip does.
+    const unsigned char Alphabet[] = {'a', 0x80, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xED, 0xF0, 0xF4, 0xF5};
+    const std::string Pieces[] = {"a", "\xD0\x9A", "\xD1\x8F", "\xE2\x82\xAC"};
     uint32_t State = 1;
     for (int Run = 0; Run < 20000; ++Run) {
         std::string Text;
         State = State * 1103515245 + 12345;
-        for (uint32_t Length = State >> 16 & 31; Length > 0; --Length) {
+        const uint32_t OddOneIn = 2 + (State >> 24) % 40;
+        for (uint32_t Length = State >> 16 & 63; Length > 0; --Length) {
             State = State * 1103515245 + 12345;
-            Text += static_cast<char>((State >> 16) % 3 ? 'a' : Alphabet[(State >> 20) % sizeof Alphabet]);
+            if ((State >> 16) % OddOneIn == 0)
+                Text += static_cast<char>(Alphabet[(State >> 20) % sizeof Alphabet]);
+            else
+                Text += Pieces[(State >> 20) % (Run % 2 ? 3 : 4)];
         }
         EXPECT_EQ(platform::IsWellFormedUtf8(Text.data(), Text.size()),
                   platform::WideToMultiByte(cpUtf8, platform::MultiByteToWide(cpUtf8, Text)) == Text)
