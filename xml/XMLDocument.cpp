@@ -44,14 +44,26 @@ void TXMLDocument::Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding)
     Clear();
     const size_t Size = Buffer.Size();
     const bool Lenient = (FOptions & doLenient) != 0;
+    // The skeleton is held beside the text: the two and the tree stay within
+    // what a parse may hold, or the text is parsed whole, which refuses or
+    // accepts it as the skeleton would have.
     TRunElision Elision;
-    const bool Elided = !Lenient && FElidedRunBytes != 0 && Size >= FElidedRunBytes &&
-                        ParsedInPlace(Buffer.Data(), Size, Encoding) &&
-                        ElideLongRuns(Buffer.Data(), Size, FElidedRunBytes, Elision);
-    // An elided run counts as its placeholder does, but for its '='.
-    TNodeCount Count = Elided ? CountNodesAtMost(Elision.Skeleton.Data(), Elision.Skeleton.Size())
-                              : CountNodesAtMost(Buffer.Data(), Size);
-    Count.Attributes += Elision.Equals;
+    const size_t SkeletonRoom = Size < Limits::XMLParseBytes ? Limits::XMLParseBytes - Size : 0;
+    bool Elided = !Lenient && FElidedRunBytes != 0 && Size >= FElidedRunBytes &&
+                  ParsedInPlace(Buffer.Data(), Size, Encoding) &&
+                  ElideLongRuns(Buffer.Data(), Size, FElidedRunBytes, SkeletonRoom, Elision);
+    TNodeCount Count;
+    if (Elided) {
+        // An elided run counts as its placeholder does, but for its '='.
+        Count = CountNodesAtMost(Elision.Skeleton.Data(), Elision.Skeleton.Size());
+        Count.Attributes += Elision.Equals;
+        if (!WithinNodeBudget(Count, Size + Elision.Skeleton.Size())) {
+            Elided = false;
+            Elision = TRunElision();
+        }
+    }
+    if (!Elided)
+        Count = CountNodesAtMost(Buffer.Data(), Size);
     if (!WithinNodeBudget(Count, Size)) {
         // Refused before the parser took it: the text is still whole.
         FRefusedText = std::move(Buffer);

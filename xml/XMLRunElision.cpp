@@ -173,7 +173,7 @@ bool FindRuns(const char* Text, size_t Size, size_t MinRun, std::vector<TFoundRu
 
 }
 
-bool ElideLongRuns(const char* Text, size_t Size, size_t MinRun, TRunElision& Elision)
+bool ElideLongRuns(const char* Text, size_t Size, size_t MinRun, size_t MaxSkeletonBytes, TRunElision& Elision)
 {
     std::vector<TFoundRun> Found;
     size_t Equals = 0;
@@ -182,6 +182,8 @@ bool ElideLongRuns(const char* Text, size_t Size, size_t MinRun, TRunElision& El
     size_t Elided = 0;
     for (const TFoundRun& Run : Found)
         Elided += Run.Length - 1;
+    if (Size - Elided > MaxSkeletonBytes)
+        return false;
     Elision.Skeleton = TXMLBuffer(Size - Elided);
     Elision.Runs.clear();
     Elision.Runs.reserve(Found.size());

@@ -44,8 +44,9 @@ struct TRunElision {
 };
 
 // The skeleton of Size bytes at Text with every run of at least MinRun bytes
-// elided; false, and nothing made, when there is no such run or a doubt.
-bool ElideLongRuns(const char* Text, size_t Size, size_t MinRun, TRunElision& Elision);
+// elided; false, and nothing made, when there is no such run, a doubt, or
+// the skeleton would take more than MaxSkeletonBytes.
+bool ElideLongRuns(const char* Text, size_t Size, size_t MinRun, size_t MaxSkeletonBytes, TRunElision& Elision);
 
 // Whether pugixml parses these bytes in place with Encoding, so that the
 // values it gives point into them: UTF-8 as given, or as its guess finds

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "core/MemoryStream.h"
@@ -106,7 +107,7 @@ TEST(RunElision, ElidesContentRunsOnlyAndKeepsTheNodeCount)
     for (const TElisionCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
         TRunElision Elision;
-        const bool Elided = ElideLongRuns(Case.Text.data(), Case.Text.size(), 1, Elision);
+        const bool Elided = ElideLongRuns(Case.Text.data(), Case.Text.size(), 1, SIZE_MAX, Elision);
         EXPECT_EQ(Elided ? Elision.Runs.size() : 0, Case.Runs);
         if (!Elided)
             continue;
@@ -116,7 +117,10 @@ TEST(RunElision, ElidesContentRunsOnlyAndKeepsTheNodeCount)
         EXPECT_EQ(Skeleton.Attributes + Elision.Equals, Text.Attributes);
     }
     TRunElision Elision;
-    EXPECT_FALSE(ElideLongRuns("<r>abc</r>", 10, 4, Elision));
-    EXPECT_TRUE(ElideLongRuns("<r>abcd</r>", 11, 4, Elision));
+    EXPECT_FALSE(ElideLongRuns("<r>abc</r>", 10, 4, SIZE_MAX, Elision));
+    EXPECT_TRUE(ElideLongRuns("<r>abcd</r>", 11, 4, SIZE_MAX, Elision));
+    // A skeleton larger than the room left for it is not made.
+    EXPECT_FALSE(ElideLongRuns("<r>abcd</r>", 11, 4, 7, Elision));
+    EXPECT_TRUE(ElideLongRuns("<r>abcd</r>", 11, 4, 8, Elision));
     EXPECT_EQ(std::string(Elision.Skeleton.Data(), Elision.Skeleton.Size()), "<r>x</r>");
 }
