@@ -41,31 +41,17 @@ const char* FindEnd(const char* From, const char* End, std::string_view Before)
     return nullptr;
 }
 
-// The '>' that ends a tag whose name starts at From; quoted attribute
-// values may hold '>'.
-const char* TagEnd(const char* From, const char* End)
+// The '>' that ends a tag or declaration whose content starts at From;
+// quoted values may hold '>'. None when a character of Doubts comes first
+// outside quotes.
+const char* MarkupEnd(const char* From, const char* End, std::string_view Doubts = {})
 {
     for (const char* At = From; At < End; ++At) {
         const char C = *At;
         if (C == '>')
             return At;
-        if ((C == '"' || C == '\'') && !(At = Find(At + 1, End, C)))
+        if (Doubts.find(C) != std::string_view::npos)
             return nullptr;
-    }
-    return nullptr;
-}
-
-// The '>' that ends a document type declaration from after "<!DOCTYPE";
-// none for an internal subset or anything else in angle brackets, which the
-// parser reads by rules of its own.
-const char* DocTypeEnd(const char* From, const char* End)
-{
-    for (const char* At = From; At < End; ++At) {
-        const char C = *At;
-        if (C == '<' || C == '[')
-            return nullptr;
-        if (C == '>')
-            return At;
         if ((C == '"' || C == '\'') && !(At = Find(At + 1, End, C)))
             return nullptr;
     }
@@ -157,10 +143,12 @@ bool FindRuns(const char* Text, size_t Size, size_t MinRun, std::vector<TFoundRu
         } else if (StartsWith(At, End, "<![CDATA[")) {
             Close = FindEnd(At + 9, End, "]]");
         } else if (StartsWith(At, End, "<!")) {
-            if (Depth > 0 || !StartsWith(At, End, "<!DOCTYPE") || !(Close = DocTypeEnd(At + 9, End)))
+            // An internal subset, or anything else in angle brackets, is
+            // read by the parser's rules of its own: a doubt.
+            if (Depth > 0 || !StartsWith(At, End, "<!DOCTYPE") || !(Close = MarkupEnd(At + 9, End, "<[")))
                 return false;
         } else {
-            Close = TagEnd(At + 1, End);
+            Close = MarkupEnd(At + 1, End);
             if (Close && Close[-1] != '/')
                 ++Depth;
         }
