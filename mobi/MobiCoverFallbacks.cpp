@@ -14,13 +14,12 @@ bool OfferRecord(TPalmPDB& Database, int64_t Index, TReadBudget& Budget, const T
     const auto Record = static_cast<int32_t>(Index);
     if (Database.RecordHeader(Record).Size > int64_t{Limits::CoverPictureBytes})
         return false;
-    TBytes Bytes;
     try {
-        Database.GetRecordB(Record, Bytes, Budget);
+        TStreamWindow Bytes = Database.RecordStream(Record, Budget);
+        return Bytes.Size() > 0 && Take(Bytes);
     } catch (const Exception&) {
         return false;
     }
-    return !Bytes.empty() && Take(Bytes.data(), Bytes.size());
 }
 
 }

@@ -121,24 +121,32 @@ TMobiCoverFields ReadMobiCoverFields(TPalmPDB& Database, TReadBudget& Budget)
     return Result;
 }
 
-void ExtractMobiCover(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture, TReadBudget& Budget,
-                      TBytes& Cover)
+int32_t MobiCoverRecord(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture)
 {
-    Cover.clear();
     if (Fields.FirstImage <= 0)
-        return;
+        return -1;
     int32_t CoverOffset = Fields.EXTH.Cover;
     if (CoverOffset == NoCover) {
         if (!AllowFirstPicture)
-            return;
+            return -1;
         CoverOffset = 0;
     }
     const int64_t CoverRecord = int64_t{Fields.FirstImage} + CoverOffset;
     if (CoverRecord < 0 || CoverRecord >= Database.RecordListCount() ||
         Database.RecordHeader(static_cast<int32_t>(CoverRecord)).Size > int64_t{Limits::CoverPictureBytes})
+        return -1;
+    return static_cast<int32_t>(CoverRecord);
+}
+
+void ExtractMobiCover(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture, TReadBudget& Budget,
+                      TBytes& Cover)
+{
+    Cover.clear();
+    const int32_t CoverRecord = MobiCoverRecord(Database, Fields, AllowFirstPicture);
+    if (CoverRecord < 0)
         return;
     TBytes CoverBytes;
-    Database.GetRecordB(static_cast<int32_t>(CoverRecord), CoverBytes, Budget);
+    Database.GetRecordB(CoverRecord, CoverBytes, Budget);
     Cover.swap(CoverBytes);
 }
 

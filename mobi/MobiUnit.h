@@ -38,6 +38,9 @@ TMobiCoverFields ReadMobiCoverFields(TPalmPDB& Database, TReadBudget& Budget);
 void ExtractMobiCover(const std::u16string& FileName, bool AllowFirstPicture, TBytes& Cover);
 // The same lookup in an open database, every read drawn from Budget.
 void ExtractMobiCover(TPalmPDB& Database, bool AllowFirstPicture, TReadBudget& Budget, TBytes& Cover);
+// The cover's record index of the lookup with record 0 already read, or -1
+// when there is none or it is above Limits::CoverPictureBytes.
+int32_t MobiCoverRecord(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture);
 // The same lookup with record 0 already read.
 void ExtractMobiCover(TPalmPDB& Database, const TMobiCoverFields& Fields, bool AllowFirstPicture, TReadBudget& Budget,
                       TBytes& Cover);

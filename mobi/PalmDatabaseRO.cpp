@@ -162,15 +162,14 @@ const TPDBRecordHeader& TPalmPDB::RecordHeader(int32_t Index) const
     return FPDBRecordList[static_cast<size_t>(Index)];
 }
 
-void TPalmPDB::GetRecordB(int32_t Index, TBytes& Data, TReadBudget& Budget, uint32_t MaxBytes)
+std::pair<const TPDBRecordHeader*, int32_t> TPalmPDB::DrawRecord(int32_t Index, TReadBudget& Budget,
+                                                                  uint32_t MaxBytes)
 {
     const TPDBRecordHeader& Entry = RecordHeader(Index);
     if (Entry.Size < 0)
         throw ERangeError(SRangeError);
-    if (Entry.Size == 0) {
-        Data.clear();
-        return;
-    }
+    if (Entry.Size == 0)
+        return {&Entry, 0};
     // A damaged entry may claim far more than the file holds: refuse it
     // before allocating, with the error the read would have given.
     const int64_t Remaining = FStream->Size() - Entry.Offset;
@@ -178,9 +177,23 @@ void TPalmPDB::GetRecordB(int32_t Index, TBytes& Data, TReadBudget& Budget, uint
         throw EReadError(SReadError);
     const int32_t Wanted = static_cast<int32_t>(std::min<uint32_t>(static_cast<uint32_t>(Entry.Size), MaxBytes));
     Budget.Draw(static_cast<uint64_t>(Wanted));
+    return {&Entry, Wanted};
+}
+
+void TPalmPDB::GetRecordB(int32_t Index, TBytes& Data, TReadBudget& Budget, uint32_t MaxBytes)
+{
+    const auto [Entry, Wanted] = DrawRecord(Index, Budget, MaxBytes);
     Data.resize(static_cast<size_t>(Wanted));
-    FStream->SetPosition(Entry.Offset);
+    if (Wanted == 0)
+        return;
+    FStream->SetPosition(Entry->Offset);
     FStream->ReadBuffer(Data.data(), Wanted);
+}
+
+TStreamWindow TPalmPDB::RecordStream(int32_t Index, TReadBudget& Budget)
+{
+    const auto [Entry, Wanted] = DrawRecord(Index, Budget, UINT32_MAX);
+    return TStreamWindow(*FStream, Entry->Offset, Wanted);
 }
 
 int32_t TPalmPDB::SwapLongInt(int32_t L)

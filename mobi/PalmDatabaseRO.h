@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Exceptions.h"
 #include "core/ReadBudget.h"
 #include "core/Stream.h"
+#include "core/StreamWindow.h"
 #include "core/Types.h"
 
 BRISLEAF_EXCEPTION(EInvalidPalmDatabase, Exception);
@@ -81,6 +83,9 @@ public:
     // (EReadError when it has too few left), and a record that claims more
     // than the file holds fails with EReadError before anything is held.
     void GetRecordB(int32_t Index, TBytes& Data, TReadBudget& Budget, uint32_t MaxBytes = UINT32_MAX);
+    // Record Index as a window on the database's stream, checked and drawn
+    // from Budget as GetRecordB does, to be read without holding it whole.
+    TStreamWindow RecordStream(int32_t Index, TReadBudget& Budget);
 
     static int32_t SwapLongInt(int32_t L);
     static TDateTime PalmToTDateTime(uint32_t Seconds);
@@ -88,6 +93,9 @@ public:
 private:
     void ReadHeader();
     void ReadRecordList();
+    // Checks record Index as GetRecordB does and draws at most MaxBytes of it
+    // from Budget; returns its entry and the count drawn.
+    std::pair<const TPDBRecordHeader*, int32_t> DrawRecord(int32_t Index, TReadBudget& Budget, uint32_t MaxBytes);
 
     std::unique_ptr<TStream> FOwnedStream;
     TStream* FStream;

@@ -6,7 +6,9 @@
 #include "render/Thumbnail.h"
 
 TCoverTrial::TCoverTrial(int32_t Width, int32_t Height, TCutShort CutShort)
-    : FWidth(Width), FHeight(Height), FCutShort(CutShort), FTaker([this](const uint8_t* Data, size_t Size) { return Offer(Data, Size); })
+    : FWidth(Width), FHeight(Height), FCutShort(CutShort),
+      FTaker([this](const uint8_t* Data, size_t Size) { return Offer(Data, Size); },
+             [this](TStream& Picture) { return Offer(Picture); })
 {
 }
 
@@ -20,9 +22,15 @@ platform::TBitmapHandle TCoverTrial::Release() { return std::exchange(FResult, n
 
 bool TCoverTrial::Offer(const uint8_t* Data, size_t Size)
 {
-    if (FResult || Size == 0)
+    if (Size == 0)
         return FResult != nullptr;
     TPointerReadOnlyStream Stream(Data, static_cast<intptr_t>(Size));
-    FResult = MakeThumbnail(Stream, FWidth, FHeight, FCutShort);
+    return Offer(Stream);
+}
+
+bool TCoverTrial::Offer(TStream& Picture)
+{
+    if (!FResult)
+        FResult = MakeThumbnail(Picture, FWidth, FHeight, FCutShort);
     return FResult != nullptr;
 }

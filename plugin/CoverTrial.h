@@ -24,6 +24,7 @@ public:
 
 private:
     bool Offer(const uint8_t* Data, size_t Size);
+    bool Offer(TStream& Picture);
 
     int32_t FWidth, FHeight;
     TCutShort FCutShort;

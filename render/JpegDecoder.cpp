@@ -4,9 +4,11 @@
 #include <cstddef>
 
 #include "core/Limits.h"
+#include "core/MemoryStream.h"
 #include "platform/ModuleInfo.h"
 #include "render/JpegFrameSize.h"
 #include "render/JpegLibrary.h"
+#include "render/JpegSource.h"
 #include "render/PictureBytes.h"
 
 namespace {
@@ -16,8 +18,9 @@ constexpr int QuantizedColors = 236;
 
 struct TWorkBudget {
     jpeg_progress_mgr Public;
-    const uint8_t* Data = nullptr;
+    const uint8_t* Data = nullptr; // the bytes read from memory, when not from a stream
     size_t Size = 0;
+    bool FromStream = false;
     bool CountBytes = false;
     int Scan = 0;
     uint64_t BlockPasses = 0;
@@ -37,7 +40,9 @@ void ChargeWork(j_common_ptr Common)
                 uint64_t{Info->cur_comp_info[I]->width_in_blocks} * Info->cur_comp_info[I]->height_in_blocks;
     }
     uint64_t Bytes = 0;
-    if (Budget->CountBytes) {
+    if (Budget->CountBytes && Budget->FromStream) {
+        Bytes = StreamBytesTaken(*Info);
+    } else if (Budget->CountBytes) {
         // Past the end the source reads from a marker of its own.
         const JOCTET* Next = Info->src->next_input_byte;
         Bytes = Next >= Budget->Data && Next <= Budget->Data + Budget->Size ? static_cast<uint64_t>(Next - Budget->Data)
@@ -47,9 +52,11 @@ void ChargeWork(j_common_ptr Common)
         ExitToJump(Common);
 }
 
+// The picture is Size bytes at Data, or, when Data is null, Stream's content.
 struct TJpegJob {
     const uint8_t* Data;
     size_t Size;
+    TStream* Stream;
     int32_t BoxWidth;
     int32_t BoxHeight;
     bool QuantizeAlways;
@@ -92,6 +99,7 @@ bool RunJpegLibrary(TJpegJob& Job)
     Budget.Public.progress_monitor = ChargeWork;
     Budget.Data = Job.Data;
     Budget.Size = Job.Size;
+    Budget.FromStream = Job.Data == nullptr;
     UseErrorManager(Info, Errors);
     if (setjmp(Errors.Jump)) {
         jpeg_destroy_decompress(&Info);
@@ -100,7 +108,10 @@ bool RunJpegLibrary(TJpegJob& Job)
     jpeg_create_decompress(&Info);
     Info.mem->max_memory_to_use = Limits::JpegLibraryMemory;
     Info.progress = &Budget.Public;
-    jpeg_mem_src(&Info, Job.Data, static_cast<unsigned long>(Job.Size));
+    if (Budget.FromStream)
+        UseStreamSource(Info, *Job.Stream);
+    else
+        jpeg_mem_src(&Info, Job.Data, static_cast<unsigned long>(Job.Size));
     jpeg_read_header(&Info, TRUE);
     Budget.CountBytes = jpeg_has_multiple_scans(&Info);
 
@@ -159,11 +170,23 @@ std::optional<TDecodedBitmap> DecodeJpegCover(TStream& Stream, int32_t Width, in
 {
     try {
         Stream.SetPosition(0);
-        const TPictureBytes Bytes(Stream);
-        if (Bytes.Size() == 0 || Bytes.Size() > ULONG_MAX)
-            return std::nullopt;
-        TJpegJob Job{Bytes.Data(), Bytes.Size(), Width, Height, platform::DisplayBitsPerPixel() <= 8, &Sink};
-        if (!RunJpegLibrary(Job))
+        const bool QuantizeAlways = platform::DisplayBitsPerPixel() <= 8;
+        bool Decoded = false;
+        // A picture in memory is read in place; one in a file is read in
+        // pieces as the library asks for them.
+        if (dynamic_cast<TCustomMemoryStream*>(&Stream)) {
+            const TPictureBytes Bytes(Stream);
+            if (Bytes.Size() == 0 || Bytes.Size() > ULONG_MAX)
+                return std::nullopt;
+            TJpegJob Job{Bytes.Data(), Bytes.Size(), nullptr, Width, Height, QuantizeAlways, &Sink};
+            Decoded = RunJpegLibrary(Job);
+        } else {
+            if (Stream.Size() <= 0)
+                return std::nullopt;
+            TJpegJob Job{nullptr, 0, &Stream, Width, Height, QuantizeAlways, &Sink};
+            Decoded = RunJpegLibrary(Job);
+        }
+        if (!Decoded)
             return std::nullopt;
         return Sink.Finish();
     } catch (...) {

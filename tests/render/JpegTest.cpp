@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "core/Exceptions.h"
 #include "core/MemoryStream.h"
 #include "render/JpegDecoder.h"
 #include "render/JpegFrameSize.h"
@@ -302,4 +304,98 @@ TEST(JpegDecoder, RefusesPicturesAboveTheSizeLimit)
     EXPECT_FALSE(DecodeBytes(Claim(65000, 2000), 100, 2000));
 }
 
+}
+
+// A stream that is no memory stream, so the decoder reads it in pieces; it
+// raises once FailAt bytes have been read.
+class TFileLikeStream : public TStream {
+public:
+    TFileLikeStream(const TBytes& Bytes, int64_t FailAt) : FBytes(Bytes), FFailAt(FailAt) {}
+    int64_t Read(void* Buffer, int64_t Count) override
+    {
+        if (FPosition >= FFailAt)
+            throw EReadError(SReadError);
+        const int64_t Size = static_cast<int64_t>(FBytes.size());
+        const int64_t Copied = FPosition < 0 ? 0 : std::max<int64_t>(0, std::min(Count, Size - FPosition));
+        if (Copied > 0)
+            std::memcpy(Buffer, FBytes.data() + FPosition, static_cast<size_t>(Copied));
+        FPosition += Copied;
+        return Copied;
+    }
+    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override
+    {
+        const int64_t Base = Origin == soBeginning ? 0 : Origin == soCurrent ? FPosition : FBytes.size();
+        return FPosition = Base + Offset;
+    }
+
+private:
+    const TBytes& FBytes;
+    int64_t FFailAt;
+    int64_t FPosition = 0;
+};
+
+std::optional<TDecodedBitmap> DecodeFileLike(const TBytes& Bytes, int32_t Box, int64_t FailAt = INT64_MAX)
+{
+    TFileLikeStream Stream(Bytes, FailAt);
+    TPictureSink Sink;
+    return DecodeJpegCover(Stream, Box, Box, Sink);
+}
+
+// A picture read from a file in pieces decodes to what the same bytes give
+// from memory, whole or cut short, through markers that are skipped across
+// pieces, and under the same budget of work.
+TEST(JpegDecoder, PiecesGiveWhatMemoryGives)
+{
+    TJpegSpec Spec;
+    Spec.Width = 640;
+    Spec.Height = 480;
+    Spec.Sample = [](int32_t X, int32_t Y, uint8_t* C) {
+        C[0] = static_cast<uint8_t>(X * 7 ^ Y * 3), C[1] = static_cast<uint8_t>(X + Y), C[2] = static_cast<uint8_t>(Y);
+    };
+    const TBytes Baseline = EncodeJpeg(Spec);
+    Spec.Progressive = true;
+    const TBytes Progressive = EncodeJpeg(Spec);
+    ASSERT_GT(Baseline.size(), 70000u); // more than one piece
+    TBytes Comment = {0xFF, 0xFE, 0xFF, 0xF0};
+    Comment.resize(Comment.size() + 0xFFF0 - 2, 'c'); // a marker of 64 KiB less 16 bytes
+    const TBytes Skipping = Inserted(Baseline, 2, Comment);
+    const TBytes CommentCut(Skipping.begin(), Skipping.begin() + 40000);
+    const struct {
+        const char* Name;
+        TBytes Bytes;
+        int32_t Box;
+        bool Decoded;
+    } Cases[] = {
+        {"baseline", Baseline, 100000, true},
+        {"baseline at 1/4", Baseline, 160, true},
+        {"progressive", Progressive, 100000, true},
+        {"cut short", TBytes(Baseline.begin(), Baseline.begin() + 50000), 100000, true},
+        {"cut short in its progression", TBytes(Progressive.begin(), Progressive.end() - 9000), 100000, true},
+        {"a comment skipped across pieces", Skipping, 100000, true},
+        {"the end within a skipped comment", CommentCut, 100000, false},
+        {"too many scans", JpegWithScans(FlatProgressive(32, 32, 3), 101), 96, false},
+        {"too much work", JpegWithScans(FlatProgressive(3072, 2304, 1), 99), 96, false},
+    };
+    for (const auto& Case : Cases) {
+        const std::optional<TDecodedBitmap> Memory = DecodeBytes(Case.Bytes, Case.Box, Case.Box);
+        const std::optional<TDecodedBitmap> Pieces = DecodeFileLike(Case.Bytes, Case.Box);
+        ASSERT_EQ(Memory.has_value(), Case.Decoded) << Case.Name;
+        ASSERT_EQ(Pieces.has_value(), Case.Decoded) << Case.Name;
+        if (!Case.Decoded)
+            continue;
+        ASSERT_EQ(Pieces->Width(), Memory->Width()) << Case.Name;
+        ASSERT_EQ(Pieces->Height(), Memory->Height()) << Case.Name;
+        for (int32_t Y = 0; Y < Memory->Height(); ++Y)
+            ASSERT_EQ(std::memcmp(Pieces->Row(Y), Memory->Row(Y), static_cast<size_t>(Memory->Width()) * 3), 0)
+                << Case.Name << ", row " << Y;
+    }
+}
+
+// A read that fails, at the header or within the picture's data, ends in no
+// picture.
+TEST(JpegDecoder, AFailedReadGivesNoPicture)
+{
+    const TBytes Bytes = FlatJpeg(512, 512);
+    for (int64_t FailAt : {int64_t{0}, int64_t{100}, static_cast<int64_t>(Bytes.size()) / 2})
+        EXPECT_FALSE(DecodeFileLike(Bytes, 100000, FailAt)) << FailAt;
 }
