@@ -110,7 +110,12 @@ std::vector<uint8_t> EncodePng(const TBitmapData& Bitmap)
     // A 24-bit bitmap's rows are written as they lie, blue first.
     const bool Direct = Bitmap.BitCount == 24;
     std::vector<uint8_t> Buffer(Direct ? 0 : static_cast<size_t>(Bitmap.Width) * 3);
+    // Room for the rows as they are, and a little more for incompressible
+    // ones: the file is written once into memory that was never touched,
+    // rather than copied up through every doubling.
+    const size_t RawBytes = static_cast<size_t>(Bitmap.Height) * (static_cast<size_t>(Bitmap.Width) * 3 + 1);
     std::vector<uint8_t> Out;
+    Out.reserve(RawBytes + RawBytes / 64 + 1024);
     if (!WritePngRows(&Out, Bitmap, Direct ? DibRow : ConvertedRow, Direct, &Buffer))
         Out.clear();
     return Out;
