@@ -127,10 +127,14 @@ std::u16string ResolveCoverEntryName(const std::u16string& BaseDirectory, const 
     return Name;
 }
 
-TBytes ExtractEpubCover(TZipFile& Zip, TReadBudget& Budget)
+std::u16string EpubCoverEntryName(TZipFile& Zip, TReadBudget& Budget)
 {
     const TCoverReference Cover = FindCoverReference(Zip, Budget);
-    if (Cover.Reference.empty())
-        return TBytes();
-    return Zip.Read(ResolveCoverEntryName(Cover.BaseDirectory, Cover.Reference), Limits::CoverPictureBytes, Budget);
+    return Cover.Reference.empty() ? std::u16string() : ResolveCoverEntryName(Cover.BaseDirectory, Cover.Reference);
+}
+
+TBytes ExtractEpubCover(TZipFile& Zip, TReadBudget& Budget)
+{
+    const std::u16string Name = EpubCoverEntryName(Zip, Budget);
+    return Name.empty() ? TBytes() : Zip.Read(Name, Limits::CoverPictureBytes, Budget);
 }

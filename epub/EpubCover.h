@@ -11,6 +11,8 @@
 // cover this way; a missing, damaged or too large entry raises. Every read
 // draws on Budget.
 TBytes ExtractEpubCover(TZipFile& Zip, TReadBudget& Budget);
+// The entry that lookup names, unread; empty when it names none.
+std::u16string EpubCoverEntryName(TZipFile& Zip, TReadBudget& Budget);
 
 // An entry name up to and including its last '/'; empty without one.
 std::u16string ExtractZipDir(const std::u16string& Name);

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/CodePages.h"
+#include "zip/EntryStream.h"
 #include "zip/LimitedEntryStream.h"
 #include "zip/ZipEndRecord.h"
 #include "zip/ZipRecords.h"
@@ -204,6 +205,21 @@ bool TZipFile::FileCannotHold(const TZipHeader& Central, const TZipCompressionHa
     const int64_t Expansion = Handler.MaxExpansion;
     return Expansion > 0 && DataInFile <= std::numeric_limits<int64_t>::max() / Expansion &&
            DataInFile * Expansion < Central.UncompressedSize;
+}
+
+std::unique_ptr<TStream> TZipFile::ReadStream(const std::u16string& Name, uint32_t Limit, TReadBudget& Budget)
+{
+    TZipHeader LocalHeader;
+    TOpenedEntry Entry = OpenEntry(Name, LocalHeader);
+    if (LocalHeader.Flag & ZipFlagSizesFollowData)
+        return nullptr;
+    const uint32_t Length = Entry.Central->UncompressedSize;
+    const uint32_t Wanted = std::min(LocalHeader.UncompressedSize, Length);
+    auto Stream = std::make_unique<TEntryStream>(*this, Name, std::move(Entry.Stream), std::min(Limit, Limits::ZipEntryBytes),
+                                                 Budget, Wanted, Length);
+    if (Length > Stream->Limit() || FileCannotHold(*Entry.Central, *Entry.Handler, Entry.DataStart))
+        throw EZipException(SZipReadError);
+    return Stream;
 }
 
 uint64_t TZipFile::StatedSize(const std::u16string& Name) const

@@ -61,6 +61,11 @@ public:
     // An entry with its sizes before the data is its central size long: the
     // local size, when smaller, is how much is read, the rest left zero.
     TBytes Read(const std::u16string& Name, uint32_t Limit, TReadBudget& Budget);
+    // The same bytes, checks and charges as a stream (see TEntryStream),
+    // valid while this reader is open, to be read without holding the entry
+    // whole; nullptr for an entry whose sizes follow its data, which only
+    // the whole read bounds.
+    std::unique_ptr<TStream> ReadStream(const std::u16string& Name, uint32_t Limit, TReadBudget& Budget);
     // The uncompressed size the central directory states for the entry
     // Name, or 0 when no entry has that name, its method is unknown, or the
     // rest of the file could not yield that much through its method: a hint

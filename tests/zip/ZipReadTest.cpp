@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <string>
 
 #include "tests/support/ZipWriter.h"
 #include "tests/zip/ZipTestSupport.h"
@@ -316,4 +319,84 @@ TEST(ZipRead, StatedSizeHints)
     EXPECT_EQ(Archive.Zip.StatedSize(u"fair"), 0u);
 }
 
+}
+
+namespace {
+
+// What a read of the whole entry gives: its bytes, or the message it fails with.
+template <class TRead>
+std::string Outcome(TRead Read)
+{
+    try {
+        const TBytes Bytes = Read();
+        return std::string(Bytes.begin(), Bytes.end());
+    } catch (const Exception& Error) {
+        return "raised: " + Error.Message();
+    }
+}
+
+// The entry through ReadStream as a picture decoder reads it: four bytes to
+// know its kind, back to the start, then pieces to the end.
+TBytes ReadAsStream(TZipFile& Zip, const std::u16string& Name, uint32_t Limit, TReadBudget& Budget)
+{
+    const std::unique_ptr<TStream> Stream = Zip.ReadStream(Name, Limit, Budget);
+    if (!Stream)
+        throw EZipException("no stream");
+    uint8_t Signature[4];
+    Stream->Read(Signature, 4);
+    Stream->SetPosition(0);
+    TBytes Bytes(static_cast<size_t>(Stream->Size()));
+    for (size_t At = 0; At < Bytes.size();) {
+        const int64_t Got = Stream->Read(Bytes.data() + At, std::min<int64_t>(1000, Bytes.size() - At));
+        if (Got <= 0)
+            throw EZipException("ended before its size");
+        At += static_cast<size_t>(Got);
+    }
+    EXPECT_EQ(Stream->Read(Bytes.data(), 1), 0);
+    return Bytes;
+}
+
+}
+
+// An entry read as a stream gives what the whole read gives, and fails where
+// it fails; only an entry whose sizes follow its data has no stream.
+TEST(ZipRead, EntryStreamsGiveWhatReadGives)
+{
+    const TBytes Content = Sample(300000);
+    TZipWriter Writer;
+    Writer.Add("stored", Sample(70000), ZipStored);
+    Writer.Add("deflated", Content, ZipDeflated);
+    Writer.Add("local-smaller", "abcdef", ZipDeflated).LocalUncompressedSize = 4;
+    Writer.Add("ending-early", Content, ZipDeflated).Data = RawDeflate(TBytes(Content.begin(), Content.begin() + 5000));
+    Writer.Add("corrupt", Sample(100), ZipDeflated).Data = Bytes("\xFF\xFF\xFF\xFF\xFF\xFF");
+    Writer.Add("unholdable", "abc").CentralUncompressedSize = 100000;
+    Writer.Add("bit3", Content, ZipDeflated).Flag = ZipBit3;
+    TOpenArchive Archive(Writer.Build());
+    for (const std::u16string Name :
+         {u"stored", u"deflated", u"local-smaller", u"ending-early", u"corrupt", u"unholdable", u"missing"}) {
+        for (const uint32_t Limit : {Limits::CoverPictureBytes, uint32_t{50000}}) {
+            TReadBudget Whole(Limits::RequestReadBytes), Streamed(Limits::RequestReadBytes);
+            EXPECT_EQ(Outcome([&] { return ReadAsStream(Archive.Zip, Name, Limit, Streamed); }),
+                      Outcome([&] { return Archive.Zip.Read(Name, Limit, Whole); }))
+                << Utf8(Name) << " within " << Limit;
+        }
+    }
+    TReadBudget Budget(Limits::RequestReadBytes);
+    EXPECT_EQ(Archive.Zip.ReadStream(u"bit3", Limits::CoverPictureBytes, Budget), nullptr);
+}
+
+// Every byte that comes out is charged, also when the start is read again,
+// and a budget that runs out ends the read.
+TEST(ZipRead, EntryStreamsChargeTheBudget)
+{
+    TZipWriter Writer;
+    Writer.Add("deflated", Sample(100000), ZipDeflated);
+    TOpenArchive Archive(Writer.Build());
+    TReadBudget Budget(Limits::RequestReadBytes);
+    ReadAsStream(Archive.Zip, u"deflated", Limits::CoverPictureBytes, Budget);
+    EXPECT_EQ(Limits::RequestReadBytes - Budget.Left(), 100004u);
+    // Enough for the entry once, but not for its first bytes again.
+    TReadBudget Short(100002);
+    EXPECT_EQ(Outcome([&] { return ReadAsStream(Archive.Zip, u"deflated", Limits::CoverPictureBytes, Short); }),
+              "raised: Error reading zip file");
 }
