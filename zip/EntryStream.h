@@ -21,9 +21,6 @@ public:
     TEntryStream(TZipFile& Zip, std::u16string Name, std::unique_ptr<TStream> Entry, uint32_t Limit,
                  TReadBudget& Budget, uint32_t Wanted, uint32_t Length);
 
-    // The most the entry may yield, as the limited stream under it has it.
-    uint64_t Limit() const { return FLimited->Limit(); }
-
     int64_t Read(void* Buffer, int64_t Count) override;
     int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
     int64_t GetSize() override { return FLength; }

@@ -213,13 +213,20 @@ std::unique_ptr<TStream> TZipFile::ReadStream(const std::u16string& Name, uint32
     TOpenedEntry Entry = OpenEntry(Name, LocalHeader);
     if (LocalHeader.Flag & ZipFlagSizesFollowData)
         return nullptr;
+    // The limit the entry's limited stream will have: what the budget leaves.
+    const uint32_t EntryLimit = std::min(Limit, Limits::ZipEntryBytes);
+    const TEntrySizes Sizes = SizesToRead(Entry, LocalHeader, Budget.Within(EntryLimit));
+    return std::make_unique<TEntryStream>(*this, Name, std::move(Entry.Stream), EntryLimit, Budget, Sizes.Wanted,
+                                          Sizes.Length);
+}
+
+TZipFile::TEntrySizes TZipFile::SizesToRead(const TOpenedEntry& Entry, const TZipHeader& LocalHeader,
+                                            uint64_t Limit) const
+{
     const uint32_t Length = Entry.Central->UncompressedSize;
-    const uint32_t Wanted = std::min(LocalHeader.UncompressedSize, Length);
-    auto Stream = std::make_unique<TEntryStream>(*this, Name, std::move(Entry.Stream), std::min(Limit, Limits::ZipEntryBytes),
-                                                 Budget, Wanted, Length);
-    if (Length > Stream->Limit() || FileCannotHold(*Entry.Central, *Entry.Handler, Entry.DataStart))
+    if (Length > Limit || FileCannotHold(*Entry.Central, *Entry.Handler, Entry.DataStart))
         throw EZipException(SZipReadError);
-    return Stream;
+    return {std::min(LocalHeader.UncompressedSize, Length), Length};
 }
 
 uint64_t TZipFile::StatedSize(const std::u16string& Name) const
@@ -242,19 +249,16 @@ TBytes TZipFile::Read(const std::u16string& Name, uint32_t Limit, TReadBudget& B
     TZipHeader LocalHeader;
     const TOpenedEntry Entry = OpenEntry(Name, LocalHeader);
     TLimitedEntryStream Limited(*Entry.Stream, std::min(Limit, Limits::ZipEntryBytes), Budget);
-    const uint32_t Length = Entry.Central->UncompressedSize;
     if (LocalHeader.Flag & ZipFlagSizesFollowData) {
         // The stated size is a hint only: one byte beyond the limit ends the read.
         return Limited.ReadAtMost(std::numeric_limits<uint64_t>::max());
     }
-    if (Length > Limited.Limit() || FileCannotHold(*Entry.Central, *Entry.Handler, Entry.DataStart))
-        throw EZipException(SZipReadError);
-    const uint32_t Wanted = std::min(LocalHeader.UncompressedSize, Length);
-    TBytes Result = Limited.ReadAtMost(Wanted, Length);
-    if (Result.size() != Wanted)
+    const TEntrySizes Sizes = SizesToRead(Entry, LocalHeader, Limited.Limit());
+    TBytes Result = Limited.ReadAtMost(Sizes.Wanted, Sizes.Length);
+    if (Result.size() != Sizes.Wanted)
         throw EZipException(SZipReadError);
     // Kept as the reader has always answered: a local size below the central
     // one leaves the rest of the entry zero.
-    Result.resize(Length);
+    Result.resize(Sizes.Length);
     return Result;
 }

@@ -90,6 +90,14 @@ private:
     std::u16string Decoded(const TZipHeader& Header) const;
     TOpenedEntry OpenEntry(const std::u16string& Name, TZipHeader& LocalHeader);
     bool FileCannotHold(const TZipHeader& Central, const TZipCompressionHandler& Handler, int64_t DataStart) const;
+    // How much of an entry a read takes: Length, its central size, of which
+    // the data give Wanted (the local size, when smaller; the rest reads as
+    // zeros). EZipException when Length is above Limit or more than the rest
+    // of the file could yield.
+    struct TEntrySizes {
+        uint32_t Wanted, Length;
+    };
+    TEntrySizes SizesToRead(const TOpenedEntry& Entry, const TZipHeader& LocalHeader, uint64_t Limit) const;
 
     TZipMode FMode = zmClosed;
     TStream* FStream = nullptr;
