@@ -18,9 +18,8 @@ constexpr int QuantizedColors = 236;
 
 struct TWorkBudget {
     jpeg_progress_mgr Public;
-    const uint8_t* Data = nullptr; // the bytes read from memory, when not from a stream
+    const uint8_t* Data = nullptr; // the bytes read from memory; null when read from a stream
     size_t Size = 0;
-    bool FromStream = false;
     bool CountBytes = false;
     int Scan = 0;
     uint64_t BlockPasses = 0;
@@ -40,7 +39,7 @@ void ChargeWork(j_common_ptr Common)
                 uint64_t{Info->cur_comp_info[I]->width_in_blocks} * Info->cur_comp_info[I]->height_in_blocks;
     }
     uint64_t Bytes = 0;
-    if (Budget->CountBytes && Budget->FromStream) {
+    if (Budget->CountBytes && !Budget->Data) {
         Bytes = StreamBytesTaken(*Info);
     } else if (Budget->CountBytes) {
         // Past the end the source reads from a marker of its own.
@@ -99,7 +98,6 @@ bool RunJpegLibrary(TJpegJob& Job)
     Budget.Public.progress_monitor = ChargeWork;
     Budget.Data = Job.Data;
     Budget.Size = Job.Size;
-    Budget.FromStream = Job.Data == nullptr;
     UseErrorManager(Info, Errors);
     if (setjmp(Errors.Jump)) {
         jpeg_destroy_decompress(&Info);
@@ -108,10 +106,10 @@ bool RunJpegLibrary(TJpegJob& Job)
     jpeg_create_decompress(&Info);
     Info.mem->max_memory_to_use = Limits::JpegLibraryMemory;
     Info.progress = &Budget.Public;
-    if (Budget.FromStream)
-        UseStreamSource(Info, *Job.Stream);
-    else
+    if (Job.Data)
         jpeg_mem_src(&Info, Job.Data, static_cast<unsigned long>(Job.Size));
+    else
+        UseStreamSource(Info, *Job.Stream);
     jpeg_read_header(&Info, TRUE);
     Budget.CountBytes = jpeg_has_multiple_scans(&Info);
 
@@ -170,23 +168,20 @@ std::optional<TDecodedBitmap> DecodeJpegCover(TStream& Stream, int32_t Width, in
 {
     try {
         Stream.SetPosition(0);
-        const bool QuantizeAlways = platform::DisplayBitsPerPixel() <= 8;
-        bool Decoded = false;
+        TJpegJob Job{nullptr, 0, &Stream, Width, Height, platform::DisplayBitsPerPixel() <= 8, &Sink};
         // A picture in memory is read in place; one in a file is read in
         // pieces as the library asks for them.
+        std::optional<TPictureBytes> Bytes;
         if (dynamic_cast<TCustomMemoryStream*>(&Stream)) {
-            const TPictureBytes Bytes(Stream);
-            if (Bytes.Size() == 0 || Bytes.Size() > ULONG_MAX)
+            Bytes.emplace(Stream);
+            Job.Data = Bytes->Data();
+            Job.Size = Bytes->Size();
+            if (Job.Size == 0 || Job.Size > ULONG_MAX)
                 return std::nullopt;
-            TJpegJob Job{Bytes.Data(), Bytes.Size(), nullptr, Width, Height, QuantizeAlways, &Sink};
-            Decoded = RunJpegLibrary(Job);
-        } else {
-            if (Stream.Size() <= 0)
-                return std::nullopt;
-            TJpegJob Job{nullptr, 0, &Stream, Width, Height, QuantizeAlways, &Sink};
-            Decoded = RunJpegLibrary(Job);
+        } else if (Stream.Size() <= 0) {
+            return std::nullopt;
         }
-        if (!Decoded)
+        if (!RunJpegLibrary(Job))
             return std::nullopt;
         return Sink.Finish();
     } catch (...) {
