@@ -12,6 +12,12 @@
 
 namespace {
 
+// A book larger than this leaves its pictures in the file until the cover's
+// is asked for: holding a large book whole costs more than reading the
+// cover's text twice (a first touch of memory is dear), while a smaller book
+// is mostly its cover.
+constexpr int64_t LastingBookBytes = int64_t{8} << 20;
+
 bool OfferCover(IXMLDocument Document, bool Fallbacks, const TCoverCandidateTaker& Take)
 {
     if (!Document)
@@ -33,7 +39,10 @@ bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, TRe
     RefuseOversizedDocument(Book);
     Budget.Draw(static_cast<uint64_t>(Book.Size() - Book.Position()));
     try {
-        if (Reading == TFB2Reading::AsFile) {
+        if (Reading == TFB2Reading::AsFile && Book.Size() > LastingBookBytes) {
+            // The book outlives the document.
+            Document->LoadFromLastingStream(Book);
+        } else if (Reading == TFB2Reading::AsFile) {
             Document->LoadFromStream(Book);
         } else {
             Book.SetPosition(0);

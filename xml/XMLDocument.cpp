@@ -5,6 +5,7 @@
 #include "core/FileStream.h"
 #include "core/Limits.h"
 #include "xml/XMLNodeBudget.h"
+#include "xml/XMLStreamedElision.h"
 #include "xml/XMLText.h"
 #include "xml/XMLWellFormed.h"
 
@@ -39,40 +40,55 @@ void TXMLDocument::Clear()
     FActive = false;
 }
 
-void TXMLDocument::Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding)
+namespace {
+
+// Whether a skeleton's tree stays within a parse's budget beside the text it
+// was made from: its elided runs count as their placeholders do, but for
+// their '='.
+bool SkeletonWithinBudget(const TRunElision& Elision, size_t TextBytes)
+{
+    TNodeCount Count = CountNodesAtMost(Elision.Skeleton.Data(), Elision.Skeleton.Size());
+    Count.Attributes += Elision.Equals;
+    return WithinNodeBudget(Count, TextBytes + Elision.Skeleton.Size());
+}
+
+// The room a skeleton may take beside a text of TextBytes.
+size_t SkeletonRoom(size_t TextBytes)
+{
+    return TextBytes < Limits::XMLParseBytes ? Limits::XMLParseBytes - TextBytes : 0;
+}
+
+}
+
+void TXMLDocument::Parse(TXMLBuffer Text, pugi::xml_encoding Encoding, bool Elide)
 {
     Clear();
-    const size_t Size = Buffer.Size();
-    const bool Lenient = (FOptions & doLenient) != 0;
+    const size_t Size = Text.Size();
     // The skeleton is held beside the text: the two and the tree stay within
     // what a parse may hold, or the text is parsed whole, which refuses or
     // accepts it as the skeleton would have.
     TRunElision Elision;
-    const size_t SkeletonRoom = Size < Limits::XMLParseBytes ? Limits::XMLParseBytes - Size : 0;
-    bool Elided = !Lenient && FElidedRunBytes != 0 && Size >= FElidedRunBytes &&
-                  ParsedInPlace(Buffer.Data(), Size, Encoding) &&
-                  ElideLongRuns(Buffer.Data(), Size, FElidedRunBytes, SkeletonRoom, Elision);
-    TNodeCount Count;
-    if (Elided) {
-        // An elided run counts as its placeholder does, but for its '='.
-        Count = CountNodesAtMost(Elision.Skeleton.Data(), Elision.Skeleton.Size());
-        Count.Attributes += Elision.Equals;
-        if (!WithinNodeBudget(Count, Size + Elision.Skeleton.Size())) {
-            Elided = false;
-            Elision = TRunElision();
-        }
+    if (Elide && (FOptions & doLenient) == 0 && FElidedRunBytes != 0 && Size >= FElidedRunBytes &&
+        ParsedInPlace(Text.Data(), Size, Encoding) &&
+        ElideLongRuns(Text.Data(), Size, FElidedRunBytes, SkeletonRoom(Size), Elision) &&
+        SkeletonWithinBudget(Elision, Size)) {
+        FElidedRuns = TXMLElidedRuns(std::move(Text), std::move(Elision.Runs), Elision.Skeleton.Data(),
+                                     Elision.Skeleton.Size());
+        ParseBlock(std::move(Elision.Skeleton), Encoding);
+        return;
     }
-    if (!Elided)
-        Count = CountNodesAtMost(Buffer.Data(), Size);
-    if (!WithinNodeBudget(Count, Size)) {
+    if (!WithinNodeBudget(CountNodesAtMost(Text.Data(), Size), Size)) {
         // Refused before the parser took it: the text is still whole.
-        FRefusedText = std::move(Buffer);
+        FRefusedText = std::move(Text);
         throw EDOMParseError("Document holds more nodes than it may");
     }
-    TXMLBuffer Parsed = std::move(Elided ? Elision.Skeleton : Buffer);
+    ParseBlock(std::move(Text), Encoding);
+}
+
+void TXMLDocument::ParseBlock(TXMLBuffer Parsed, pugi::xml_encoding Encoding)
+{
+    const bool Lenient = (FOptions & doLenient) != 0;
     const size_t ParsedSize = Parsed.Size();
-    if (Elided)
-        FElidedRuns = TXMLElidedRuns(std::move(Buffer), std::move(Elision.Runs), Parsed.Data(), ParsedSize);
     // The parser owns the block from here on, also when it fails, and parses
     // it in place unless it has to convert its encoding.
     const pugi::xml_parse_result Result = FDocument.load_buffer_inplace_own(
@@ -103,6 +119,35 @@ void TXMLDocument::LoadFromStream(TStream& Stream)
 {
     Clear();
     Stream.SetPosition(0);
+    Parse(ReadStreamToEnd(Stream), pugi::encoding_auto);
+}
+
+void TXMLDocument::LoadFromLastingStream(TStream& Stream)
+{
+    Clear();
+    Stream.SetPosition(0);
+    if ((FOptions & doLenient) == 0 && FElidedRunBytes != 0) {
+        TRunElision Elision;
+        size_t TextBytes;
+        switch (ElideLongRunsFromStream(Stream, FElidedRunBytes, Elision, TextBytes)) {
+        case TStreamedElision::Whole:
+            Parse(std::move(Elision.Skeleton), pugi::encoding_auto, false);
+            return;
+        case TStreamedElision::Elided:
+            if (Elision.Skeleton.Size() <= SkeletonRoom(TextBytes) && SkeletonWithinBudget(Elision, TextBytes)) {
+                FElidedRuns = TXMLElidedRuns(Stream, std::move(Elision.Runs), Elision.Skeleton.Data(),
+                                             Elision.Skeleton.Size());
+                ParseBlock(std::move(Elision.Skeleton), pugi::encoding_auto);
+                return;
+            }
+            break;
+        case TStreamedElision::ReadAgain:
+            break;
+        }
+        // The text is read whole after all, and elided, or not, as it would
+        // have been.
+        Stream.SetPosition(0);
+    }
     Parse(ReadStreamToEnd(Stream), pugi::encoding_auto);
 }
 

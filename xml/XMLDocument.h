@@ -50,6 +50,10 @@ public:
     void LoadFromFile(const std::u16string& FileName);
     // Drops any previous content, rewinds Stream and parses its bytes as a file.
     void LoadFromStream(TStream& Stream);
+    // As LoadFromStream, but long runs of element content (see
+    // XMLRunElision.h) are not held: their values are read from Stream again
+    // when asked for, so Stream must outlive the document's use.
+    void LoadFromLastingStream(TStream& Stream);
     // Drops any previous content and takes every byte of Stream from its
     // position to its end as the document's text: UTF-8, UTF-16LE or UTF-16BE
     // by byte-order mark, else the ANSI code page, up to the first NUL. The
@@ -85,7 +89,11 @@ public:
 
 private:
     void Clear();
-    void Parse(TXMLBuffer Buffer, pugi::xml_encoding Encoding);
+    // Parses a text, whole or as the skeleton of its long runs (unless Elide
+    // is false: the text has none to elide).
+    void Parse(TXMLBuffer Text, pugi::xml_encoding Encoding, bool Elide = true);
+    // Hands a text or skeleton to the parser and finishes the document.
+    void ParseBlock(TXMLBuffer Parsed, pugi::xml_encoding Encoding);
 
     TXMLDocOptions FOptions = DefaultXMLDocOptions;
     pugi::xml_document FDocument;

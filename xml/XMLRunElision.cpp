@@ -12,6 +12,9 @@ namespace {
 
 constexpr char Placeholder = 'x';
 
+// How far into a text the encoding's guess looks for the end of its declaration.
+constexpr size_t DeclarationWindow = 512;
+
 }
 
 bool ElideLongRuns(const char* Text, size_t Size, size_t MinRun, size_t MaxSkeletonBytes, TRunElision& Elision)
@@ -58,7 +61,7 @@ bool ParsedInPlace(const char* Data, size_t Size, pugi::xml_encoding Encoding)
     // Every UTF-16 and UTF-32 mark or pattern pugixml looks for.
     if (Bytes[0] == 0 || Bytes[0] == 0xFE || Bytes[0] == 0xFF || Bytes[1] == 0)
         return false;
-    const std::string_view Start(Data, std::min(Size, size_t{512}));
+    const std::string_view Start(Data, std::min(Size, DeclarationWindow));
     if (Start.substr(0, 4) != "<?xm")
         return true;
     // pugixml reads the encoding from the declaration up to its first '?';
@@ -73,9 +76,22 @@ bool ParsedInPlace(const char* Data, size_t Size, pugi::xml_encoding Encoding)
     return Declaration.find("latin1") == std::string::npos && Declaration.find("8859-1") == std::string::npos;
 }
 
+bool EncodingGuessKnown(const char* Data, size_t Size)
+{
+    if (Size >= DeclarationWindow)
+        return true;
+    const std::string_view Start(Data, Size);
+    return Size >= 4 && (Start.substr(0, 4) != "<?xm" || Start.find('?', 5) != std::string_view::npos);
+}
+
 TXMLElidedRuns::TXMLElidedRuns(TXMLBuffer Text, std::vector<TElidedRun> Runs, const char* Skeleton,
                                size_t SkeletonSize)
     : FText(std::move(Text)), FRuns(std::move(Runs)), FSkeleton(Skeleton), FSkeletonSize(SkeletonSize)
+{
+}
+
+TXMLElidedRuns::TXMLElidedRuns(TStream& Text, std::vector<TElidedRun> Runs, const char* Skeleton, size_t SkeletonSize)
+    : FStream(&Text), FReadRuns(Runs.size()), FRuns(std::move(Runs)), FSkeleton(Skeleton), FSkeletonSize(SkeletonSize)
 {
 }
 
@@ -112,7 +128,18 @@ std::string_view TXMLElidedRuns::Value(const char* Value)
                                       [](const TElidedRun& Run, size_t Wanted) { return Run.SkeletonOffset < Wanted; });
     if (Run == FRuns.end() || Run->SkeletonOffset != Offset)
         return Value;
-    char* Text = FText.Data() + Run->TextOffset;
+    char* Text;
+    if (FStream) {
+        TXMLBuffer& Read = FReadRuns[static_cast<size_t>(Run - FRuns.begin())];
+        if (!Run->LineEndsDone) {
+            Read = TXMLBuffer(Run->Length);
+            FStream->SetPosition(static_cast<int64_t>(Run->TextOffset));
+            FStream->ReadBuffer(Read.Data(), static_cast<int64_t>(Run->Length));
+        }
+        Text = Read.Data();
+    } else {
+        Text = FText.Data() + Run->TextOffset;
+    }
     if (!Run->LineEndsDone) {
         Run->ValueLength = NormaliseLineEnds(Text, Run->Length);
         Run->LineEndsDone = true;

@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include "core/Stream.h"
 #include "xml/XMLBuffer.h"
 
 // Long runs of element content, a FictionBook's base64 pictures above all,
@@ -53,22 +54,30 @@ bool ElideLongRuns(const char* Text, size_t Size, size_t MinRun, size_t MaxSkele
 // them (no UTF-16 or UTF-32 pattern, no Latin-1 declaration).
 bool ParsedInPlace(const char* Data, size_t Size, pugi::xml_encoding Encoding);
 
-// The elided runs of a parsed skeleton and the text they come from, which
-// this owns.
+// Whether ParsedInPlace guesses the same of a text whatever follows its
+// first Size bytes at Data.
+bool EncodingGuessKnown(const char* Data, size_t Size);
+
+// The elided runs of a parsed skeleton and the text they come from: a text
+// this owns, or a stream that outlives this, read again for a run's value.
 class TXMLElidedRuns {
 public:
     TXMLElidedRuns() = default;
     TXMLElidedRuns(TXMLBuffer Text, std::vector<TElidedRun> Runs, const char* Skeleton, size_t SkeletonSize);
+    TXMLElidedRuns(TStream& Text, std::vector<TElidedRun> Runs, const char* Skeleton, size_t SkeletonSize);
 
     bool Empty() const { return FRuns.empty(); }
     // A value the parser gave: the run whose placeholder it points at, else
-    // the value itself.
+    // the value itself. A run read from a stream raises EReadError when the
+    // stream no longer holds it.
     std::string_view Value(const char* Value);
     // An offset into the skeleton as the offset of the same byte in the text.
     size_t TextOffset(size_t SkeletonOffset) const;
 
 private:
     TXMLBuffer FText;
+    TStream* FStream = nullptr;
+    std::vector<TXMLBuffer> FReadRuns;  // by run, once asked for
     std::vector<TElidedRun> FRuns;
     const char* FSkeleton = nullptr;
     size_t FSkeletonSize = 0;

@@ -3,33 +3,10 @@
 #include "core/MemoryStream.h"
 #include "render/CoverImage.h"
 #include "tests/support/BitmapPixels.h"
+#include "tests/support/ChunkedStream.h"
 #include "tests/support/PictureBuilders.h"
 
 namespace {
-
-// A stream that is not a memory stream, so the decoders read a copy.
-class TChunkedStream : public TStream {
-public:
-    explicit TChunkedStream(const TBytes& Bytes) : FBytes(Bytes) {}
-    int64_t Read(void* Buffer, int64_t Count) override
-    {
-        const int64_t Left = static_cast<int64_t>(FBytes.size()) - FPosition;
-        const int64_t N = std::max<int64_t>(0, std::min({Count, Left, int64_t{7}}));
-        std::copy_n(FBytes.data() + FPosition, N, static_cast<uint8_t*>(Buffer));
-        FPosition += N;
-        return N;
-    }
-    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override
-    {
-        FPosition = (Origin == soBeginning ? 0 : Origin == soCurrent ? FPosition : static_cast<int64_t>(FBytes.size())) +
-                    Offset;
-        return FPosition;
-    }
-
-private:
-    const TBytes& FBytes;
-    int64_t FPosition = 0;
-};
 
 TBytes SmallPng()
 {
@@ -91,7 +68,7 @@ TEST(DecodeCoverImage, SignaturesChooseTheDecoder)
     for (const TSignatureCase& Case : Cases) {
         for (bool Chunked : {false, true}) {
             TPointerReadOnlyStream Memory(Case.Bytes.data(), static_cast<intptr_t>(Case.Bytes.size()));
-            TChunkedStream Other(Case.Bytes);
+            TChunkedStream Other(Case.Bytes.data(), Case.Bytes.size(), 7);
             TStream& Stream = Chunked ? static_cast<TStream&>(Other) : Memory;
             const std::optional<TDecodedBitmap> Bitmap = DecodeCoverImage(Stream, 96, 96);
             ASSERT_EQ(Bitmap.has_value(), Case.Decoded) << Case.Name << (Chunked ? " (copied)" : "");

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/MemoryStream.h"
+#include "tests/support/ChunkedStream.h"
 #include "xml/XMLDocument.h"
 #include "xml/XMLNodeBudget.h"
 #include "xml/XMLRunElision.h"
@@ -44,6 +45,11 @@ const TElisionCase Cases[] = {
     {"UTF-8", "\xEF\xBB\xBF<r>\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0</r>", 1},
     {"Latin-1 declared", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r>\xC0x</r>", 1},
     {"NUL in a run", std::string("<r>a\0b</r>", 10), 0},
+    {"runs among elements", "<r><a>abcdefgh</a><b>ijklmnop</b>q</r>", 3},
+    {"blanks before text in a run", "<r>    \n   ab</r>", 1},
+    {"a run, then a doubt", "<r>abcdef</r><!ELEMENT r>", 0},
+    {"'&' late in a long run", "<r>abcdef&amp;g</r>", 0},
+    {"a long run left open", "<r>abcdefgh", 0},
 };
 
 // Every node of the document through the public accessors, or why it was refused.
@@ -66,14 +72,21 @@ std::string Dump(const IXMLNode& Node)
     return Out;
 }
 
-std::string Dump(const std::string& Text, bool AsFile, size_t ElidedRunBytes)
+// How a document is made from its text: as text, as a file, or as a file
+// whose long runs stay in a stream that gives Chunk bytes a read.
+enum class TLoad { AsText, AsFile, Lasting };
+
+std::string Dump(const std::string& Text, TLoad Load, size_t ElidedRunBytes, int64_t Chunk = 1)
 {
     IXMLDocument Document = NewXMLDocument();
     Document->SetElidedRunBytes(ElidedRunBytes);
     TPointerReadOnlyStream Stream(Text.data(), static_cast<intptr_t>(Text.size()));
+    TChunkedStream Chunked(Text.data(), Text.size(), Chunk);
     try {
-        if (AsFile)
+        if (Load == TLoad::AsFile)
             Document->LoadFromStream(Stream);
+        else if (Load == TLoad::Lasting)
+            Document->LoadFromLastingStream(Chunked);
         else
             SetXMLTextFromStream(Document, Stream);
         std::string Out;
@@ -88,16 +101,22 @@ std::string Dump(const std::string& Text, bool AsFile, size_t ElidedRunBytes)
 
 }
 
-// Read as a file and as text, with every run elided and with none: the same
-// answer, the same refusal with the same offset, the same value of every node.
+// Read as a file and as text, with every run elided and with none, and as a
+// file whose runs are read again from the stream, in windows that end at
+// every byte and in longer ones: the same answer, the same refusal with the
+// same offset, the same value of every node.
 TEST(RunElision, ChangesNothingAnAccessorSees)
 {
     for (const TElisionCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        for (const bool AsFile : {true, false})
-            EXPECT_EQ(Dump(Case.Text, AsFile, 1), Dump(Case.Text, AsFile, 0)) << (AsFile ? "as a file" : "as text");
+        for (const TLoad Load : {TLoad::AsFile, TLoad::AsText})
+            EXPECT_EQ(Dump(Case.Text, Load, 1), Dump(Case.Text, Load, 0)) << (Load == TLoad::AsFile ? "as a file" : "as text");
+        const std::string Whole = Dump(Case.Text, TLoad::AsFile, 0);
+        for (const int64_t Chunk : {1, 2, 5, 1000})
+            for (const size_t MinRun : {1, 3})
+                EXPECT_EQ(Dump(Case.Text, TLoad::Lasting, MinRun, Chunk), Whole) << Chunk << "-byte reads, runs of " << MinRun;
     }
-    EXPECT_NE(Dump("<r>x</s>", true, 0).find("refused"), std::string::npos);
+    EXPECT_NE(Dump("<r>x</s>", TLoad::AsFile, 0).find("refused"), std::string::npos);
 }
 
 // Which runs the scan elides, and that the text's node count is the
