@@ -1,7 +1,8 @@
 // The XML document service over arbitrary bytes, loaded as a file and set as
 // text: every node's name, namespace, attributes and text, and the lookups;
-// each parsed with every run of element content elided and with none, which
-// must give the same answers.
+// each parsed with every run of element content elided and with none, and
+// as a file whose runs stay in a stream read a few bytes at a time, which
+// must all give the same answers.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "fuzz/XMLFuzzDocument.h"
+#include "tests/support/ChunkedStream.h"
 #include "xml/XMLNodeLookup.h"
 
 namespace {
@@ -61,12 +63,21 @@ void Visit(const IXMLDocument& Document, std::string& Seen)
     }
 }
 
-// Everything the accessors gave, or the refusal with its message.
-std::string Outcome(const uint8_t* Data, size_t Size, bool AsFile, size_t ElidedRunBytes)
+// Everything the accessors gave, or the refusal with its message. Lasting:
+// read as a file whose runs stay in a stream that gives a few bytes a read.
+std::string Outcome(const uint8_t* Data, size_t Size, bool AsFile, size_t ElidedRunBytes, bool Lasting = false)
 {
     std::string Seen;
+    TChunkedStream Stream(Data, Size, 1 + static_cast<int64_t>(Size % 5));
     try {
-        IXMLDocument Document = FuzzDocument(Data, Size, AsFile, ElidedRunBytes);
+        IXMLDocument Document;
+        if (Lasting) {
+            Document = NewXMLDocument();
+            Document->SetElidedRunBytes(ElidedRunBytes);
+            Document->LoadFromLastingStream(Stream);
+        } else {
+            Document = FuzzDocument(Data, Size, AsFile, ElidedRunBytes);
+        }
         Document->SetOptions(0);
         Visit(Document, Seen);
     } catch (const Exception& Error) {
@@ -83,5 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     for (const bool AsFile : {true, false})
         if (Outcome(Data, Size, AsFile, 1) != Outcome(Data, Size, AsFile, 0))
             std::abort();
+    if (Outcome(Data, Size, true, 1, true) != Outcome(Data, Size, true, 0))
+        std::abort();
     return 0;
 }
