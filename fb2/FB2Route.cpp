@@ -40,7 +40,9 @@ bool OfferPlainFB2Covers(TStream& Book, TFB2Reading Reading, bool Fallbacks, TRe
     Budget.Draw(static_cast<uint64_t>(Book.Size() - Book.Position()));
     try {
         if (Reading == TFB2Reading::AsFile && Book.Size() > LastingBookBytes) {
-            // The book outlives the document.
+            // The book outlives the document. A run is read again at most
+            // once: the book is drawn for twice.
+            Budget.Draw(static_cast<uint64_t>(Book.Size()));
             Document->LoadFromLastingStream(Book);
         } else if (Reading == TFB2Reading::AsFile) {
             Document->LoadFromStream(Book);
