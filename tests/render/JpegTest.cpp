@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "core/Exceptions.h"
 #include "core/MemoryStream.h"
 #include "render/JpegDecoder.h"
 #include "render/JpegFrameSize.h"
 #include "tests/support/BitmapPixels.h"
+#include "tests/support/ChunkedStream.h"
 #include "tests/support/PictureBuilders.h"
 
 namespace {
@@ -306,37 +306,10 @@ TEST(JpegDecoder, RefusesPicturesAboveTheSizeLimit)
 
 }
 
-// A stream that is no memory stream, so the decoder reads it in pieces; it
-// raises once FailAt bytes have been read.
-class TFileLikeStream : public TStream {
-public:
-    TFileLikeStream(const TBytes& Bytes, int64_t FailAt) : FBytes(Bytes), FFailAt(FailAt) {}
-    int64_t Read(void* Buffer, int64_t Count) override
-    {
-        if (FPosition >= FFailAt)
-            throw EReadError(SReadError);
-        const int64_t Size = static_cast<int64_t>(FBytes.size());
-        const int64_t Copied = FPosition < 0 ? 0 : std::max<int64_t>(0, std::min(Count, Size - FPosition));
-        if (Copied > 0)
-            std::memcpy(Buffer, FBytes.data() + FPosition, static_cast<size_t>(Copied));
-        FPosition += Copied;
-        return Copied;
-    }
-    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override
-    {
-        const int64_t Base = Origin == soBeginning ? 0 : Origin == soCurrent ? FPosition : FBytes.size();
-        return FPosition = Base + Offset;
-    }
-
-private:
-    const TBytes& FBytes;
-    int64_t FFailAt;
-    int64_t FPosition = 0;
-};
-
 std::optional<TDecodedBitmap> DecodeFileLike(const TBytes& Bytes, int32_t Box, int64_t FailAt = INT64_MAX)
 {
-    TFileLikeStream Stream(Bytes, FailAt);
+    // No memory stream: the decoder reads it in pieces.
+    TChunkedStream Stream(Bytes.data(), Bytes.size(), INT64_MAX, FailAt);
     TPictureSink Sink;
     return DecodeJpegCover(Stream, Box, Box, Sink);
 }
