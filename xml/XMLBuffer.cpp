@@ -80,31 +80,47 @@ char* TXMLBuffer::Release()
     return std::exchange(FData, nullptr);
 }
 
-TXMLBuffer ReadStreamToEnd(TStream& Stream, TEnoughRead Enough)
+size_t ClaimedTextBytes(TStream& Stream)
 {
     const int64_t Claimed = Stream.Size() - Stream.Position();
-    size_t Expected = 0;
-    if (Claimed > 0)
-        Expected = static_cast<uint64_t>(Claimed) > Limits::XMLTrustedBytes ? Limits::XMLTrustedBytes : static_cast<size_t>(Claimed);
+    return Claimed <= 0 ? 0 : static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(Claimed), Limits::XMLTrustedBytes));
+}
+
+bool ReadMoreOfStream(TStream& Stream, TXMLBuffer& Buffer, size_t Want, size_t GrowTo, size_t& TextBytes)
+{
+    const size_t Size = Buffer.Size();
+    if (Size == Buffer.Capacity()) {
+        // A full buffer may hold the whole stream: probe before growing.
+        char Probe;
+        if (Stream.Read(&Probe, 1) <= 0)
+            return false;
+        if (TextBytes >= Limits::XMLTextBytes)
+            throw EReadError(SReadError);
+        Buffer.Reserve(std::min(std::max(Buffer.Capacity() * 2, GrowTo), Limits::XMLTextBytes));
+        Buffer.Data()[Size] = Probe;
+        Buffer.SetSize(Size + 1);
+        ++TextBytes;
+        return true;
+    }
+    const int64_t Got = Stream.Read(Buffer.Data() + Size, static_cast<int64_t>(std::min(Want, Buffer.Capacity() - Size)));
+    if (Got <= 0)
+        return false;
+    TextBytes += static_cast<size_t>(Got);
+    if (TextBytes > Limits::XMLTextBytes)
+        throw EReadError(SReadError);
+    Buffer.SetSize(Size + static_cast<size_t>(Got));
+    return true;
+}
+
+TXMLBuffer ReadStreamToEnd(TStream& Stream, TEnoughRead Enough)
+{
+    const size_t Expected = ClaimedTextBytes(Stream);
     TXMLBuffer Buffer(Expected < MinCapacity ? MinCapacity : Expected);
+    size_t TextBytes = 0;
     for (;;) {
         const size_t From = Buffer.Size();
-        if (From == Buffer.Capacity()) {
-            // A full buffer may hold the whole stream: probe before growing.
-            char Probe;
-            if (Stream.Read(&Probe, 1) <= 0)
-                break;
-            if (From >= Limits::XMLTextBytes)
-                throw EReadError(SReadError);
-            Buffer.Reserve(std::min(Buffer.Capacity() * 2, Limits::XMLTextBytes));
-            Buffer.Data()[From] = Probe;
-            Buffer.SetSize(From + 1);
-        } else {
-            const int64_t Got = Stream.Read(Buffer.Data() + From, static_cast<int64_t>(Buffer.Capacity() - From));
-            if (Got <= 0)
-                break;
-            Buffer.SetSize(From + static_cast<size_t>(Got));
-        }
+        if (!ReadMoreOfStream(Stream, Buffer, SIZE_MAX, 0, TextBytes))
+            break;
         if (Enough && Enough(Buffer.Data(), Buffer.Size(), From))
             break;
     }

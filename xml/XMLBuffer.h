@@ -36,6 +36,17 @@ private:
 // that matters; the bytes from From on arrived with the last read.
 using TEnoughRead = bool (*)(const char* Data, size_t Size, size_t From);
 
+// How many bytes Stream claims to hold from its position on, as far as a
+// first allocation trusts a claim (Limits::XMLTrustedBytes); 0 for none.
+size_t ClaimedTextBytes(TStream& Stream);
+
+// Reads up to Want more bytes of Stream onto the end of Buffer. A full buffer
+// is first probed for one more byte and, when there is one, grows to twice
+// its capacity or GrowTo, whichever is more, within Limits::XMLTextBytes.
+// TextBytes counts the bytes read: more than Limits::XMLTextBytes raises
+// EReadError. False at the end of the stream.
+bool ReadMoreOfStream(TStream& Stream, TXMLBuffer& Buffer, size_t Want, size_t GrowTo, size_t& TextBytes);
+
 // Every byte of Stream from its position to its end, or until Enough says
 // so. The stream's size is only a hint: a stream that claims more than it
 // gives costs a bounded allocation, and one that gives more is read to its end.

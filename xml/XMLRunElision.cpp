@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr char Placeholder = 'x';
-
 // How far into a text the encoding's guess looks for the end of its declaration.
 constexpr size_t DeclarationWindow = 512;
 
@@ -41,7 +39,7 @@ bool ElideLongRuns(const char* Text, size_t Size, size_t MinRun, size_t MaxSkele
         std::memcpy(Out, Text + From, Run.Offset - From);
         Out += Run.Offset - From;
         Elision.Runs.push_back({static_cast<size_t>(Out - Elision.Skeleton.Data()), Run.Offset, Run.Length, Run.Length, false});
-        *Out++ = Placeholder;
+        *Out++ = RunPlaceholder;
         From = Run.Offset + Run.Length;
     }
     std::memcpy(Out, Text + From, Size - From);

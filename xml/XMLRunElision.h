@@ -28,6 +28,9 @@
 // than it costs.
 constexpr size_t DefaultElidedRunBytes = 64 * 1024;
 
+// The byte that stands for an elided run in a skeleton.
+constexpr char RunPlaceholder = 'x';
+
 struct TElidedRun {
     size_t SkeletonOffset;  // of the placeholder, where its text node's value points
     size_t TextOffset;

@@ -35,8 +35,6 @@ public:
     size_t Equals() const { return FEquals; }
     // Markup the scan does not know: no run is to be elided in this text.
     bool Doubt() const { return FDoubt; }
-    // The scan has ended: at a doubt, or at a construct left open at the end.
-    bool Ended() const { return FEnded; }
     // A run long enough to be elided is open at the end of the last window.
     // Its bytes there are done with: the run is either elided whole or,
     // when it proves not to be, Lost() says so.

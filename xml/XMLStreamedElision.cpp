@@ -5,8 +5,6 @@
 
 #include <pugixml.hpp>
 
-#include "core/Exceptions.h"
-#include "core/Limits.h"
 #include "xml/XMLRunFinder.h"
 
 namespace {
@@ -14,37 +12,6 @@ namespace {
 // Each read lands in memory that the reads before it used already: a window
 // this size stays in the cache while it is looked at.
 constexpr size_t WindowBytes = 256 * 1024;
-
-constexpr char Placeholder = 'x';
-
-// Reads up to Want more bytes of Stream onto the end of Buffer, growing it
-// when it is full, to Expected bytes at once; false at the end of the stream.
-bool ReadMore(TStream& Stream, TXMLBuffer& Buffer, size_t Want, size_t Expected, size_t& TextBytes)
-{
-    const size_t Size = Buffer.Size();
-    if (Size == Buffer.Capacity()) {
-        // A full buffer may hold the whole stream: probe before growing.
-        char Probe;
-        if (Stream.Read(&Probe, 1) <= 0)
-            return false;
-        if (TextBytes >= Limits::XMLTextBytes)
-            throw EReadError(SReadError);
-        // The buffer holds no more than the text read.
-        Buffer.Reserve(std::min(std::max(Buffer.Capacity() * 2, Expected), Limits::XMLTextBytes));
-        Buffer.Data()[Size] = Probe;
-        Buffer.SetSize(Size + 1);
-        ++TextBytes;
-        return true;
-    }
-    const int64_t Got = Stream.Read(Buffer.Data() + Size, static_cast<int64_t>(std::min(Want, Buffer.Capacity() - Size)));
-    if (Got <= 0)
-        return false;
-    TextBytes += static_cast<size_t>(Got);
-    if (TextBytes > Limits::XMLTextBytes)
-        throw EReadError(SReadError);
-    Buffer.SetSize(Size + static_cast<size_t>(Got));
-    return true;
-}
 
 }
 
@@ -54,8 +21,7 @@ TStreamedElision ElideLongRunsFromStream(TStream& Stream, size_t MinRun, TRunEli
     // Scanned are final, those after are text not yet looked at, the first
     // of them the text's byte at Offset. A run's bytes are written over by
     // the reads after it.
-    const int64_t Claimed = Stream.Size() - Stream.Position();
-    const size_t Expected = Claimed <= 0 ? 0 : static_cast<size_t>(std::min<uint64_t>(Claimed, Limits::XMLTrustedBytes));
+    const size_t Expected = ClaimedTextBytes(Stream);
     // The skeleton of a text with long runs is much smaller than the text:
     // room for the whole text is taken only once the skeleton needs more
     // than a few windows.
@@ -70,7 +36,7 @@ TStreamedElision ElideLongRunsFromStream(TStream& Stream, size_t MinRun, TRunEli
         const size_t Pending = Skeleton.Size() - Scanned;
         // A construct that outgrows its window is read on at its own size, so
         // that looking at it again from its start costs no more than it does.
-        Last = !ReadMore(Stream, Skeleton, std::max(WindowBytes, Pending), Expected, TextBytes);
+        Last = !ReadMoreOfStream(Stream, Skeleton, std::max(WindowBytes, Pending), Expected, TextBytes);
         if (!EncodingKnown) {
             if (!Last && !EncodingGuessKnown(Skeleton.Data(), Skeleton.Size()))
                 continue;
@@ -110,7 +76,7 @@ TStreamedElision ElideLongRunsFromStream(TStream& Stream, size_t MinRun, TRunEli
             if (Run.Offset >= Offset) {
                 Keep(InWindow(Run.Offset));
                 Slot = Write;
-                Data[Write++] = Placeholder;
+                Data[Write++] = RunPlaceholder;
             }
             Elision.Runs.push_back({Slot, Run.Offset, Run.Length, Run.Length, false});
             Read = InWindow(Run.Offset + Run.Length);
@@ -120,7 +86,7 @@ TStreamedElision ElideLongRunsFromStream(TStream& Stream, size_t MinRun, TRunEli
             if (Finder.LongRunOffset() >= Offset) {
                 Keep(InWindow(Finder.LongRunOffset()));
                 LongRunSlot = Write;
-                Data[Write++] = Placeholder;
+                Data[Write++] = RunPlaceholder;
             }
             Intact = false;
         } else {
